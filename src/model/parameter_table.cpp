@@ -1,0 +1,115 @@
+#include "model/parameter_table.h"
+
+#include "model/factory_defaults.h"
+
+namespace kv816 {
+
+namespace {
+constexpr auto relaxed = std::memory_order_relaxed;
+
+void clearRecord(ParameterRecord& r) {
+  r.value.store(0, relaxed);
+  r.retryCount.store(0, relaxed);
+  r.uiRefresh.store(0, relaxed);
+  r.mustSend.store(0, relaxed);
+  r.mustRead.store(0, relaxed);
+}
+} // namespace
+
+void ParameterTable::loadDefaults() {
+  const auto& defaults = factoryDefaults();
+  for (int i = 0; i < PARAM_COUNT; ++i) {
+    clearRecord(records_[i]);
+    records_[i].value.store(defaults[i], relaxed);
+  }
+}
+
+void ParameterTable::setParameter(int index, int32_t value) {
+  records_[index].value.store(value, relaxed);
+  records_[index].mustSend.store(1, relaxed);
+}
+
+bool ParameterTable::copyIfChanged(int index, int32_t value) {
+  if (records_[index].value.load(relaxed) == value)
+    return false;
+  setParameter(index, value);
+  return true;
+}
+
+void ParameterTable::applyEcho(int index, uint16_t echoed) {
+  if (!isValidIndex(index))
+    return;
+  ParameterRecord& r = records_[index];
+  if (static_cast<uint16_t>(r.value.load(relaxed)) != echoed)
+    return;
+  r.mustSend.store(0, relaxed);
+  r.retryCount.store(0, relaxed);
+}
+
+void ParameterTable::applyReport(int index, uint16_t reported) {
+  if (!isValidIndex(index))
+    return;
+  records_[index].value.store(reported, relaxed);
+  records_[index].uiRefresh.store(1, relaxed);
+}
+
+void ParameterTable::countTransmission(int index) {
+  ParameterRecord& r = records_[index];
+  if (r.retryCount.load(relaxed) >= RETRY_LIMIT) {
+    r.retryCount.store(0, relaxed);
+    r.mustSend.store(0, relaxed);
+    return;
+  }
+  r.retryCount.store(static_cast<uint8_t>(r.retryCount.load(relaxed) + 1), relaxed);
+}
+
+void ParameterTable::countReadRequest(int index) {
+  ParameterRecord& r = records_[index];
+  const int count = r.retryCount.load(relaxed);
+  r.retryCount.store(count >= RETRY_LIMIT ? 0 : static_cast<uint8_t>(count + 1), relaxed);
+}
+
+void ParameterTable::beginFullRead() {
+  for (ParameterRecord& r : records_) {
+    r.retryCount.store(0, relaxed);
+    r.uiRefresh.store(0, relaxed);
+  }
+}
+
+void ParameterTable::discardPendingMarks() {
+  for (ParameterRecord& r : records_) {
+    r.uiRefresh.store(0, relaxed);
+    r.mustSend.store(0, relaxed);
+  }
+}
+
+void ParameterTable::clearRetryCounts() {
+  for (ParameterRecord& r : records_)
+    r.retryCount.store(0, relaxed);
+}
+
+std::array<int32_t, PARAM_COUNT> ParameterTable::snapshotForExport() {
+  std::array<int32_t, PARAM_COUNT> values{};
+  for (int i = 0; i < PARAM_COUNT; ++i) {
+    values[i] = records_[i].value.load(relaxed);
+    records_[i].uiRefresh.store(0, relaxed);
+  }
+  return values;
+}
+
+bool ParameterTable::takeRefresh(int index) {
+  ParameterRecord& r = records_[index];
+  if (r.uiRefresh.load(relaxed) <= 0)
+    return false;
+  r.uiRefresh.store(0, relaxed);
+  return true;
+}
+
+int ParameterTable::countRefreshed() const {
+  int n = 0;
+  for (const ParameterRecord& r : records_)
+    n += r.uiRefresh.load(relaxed) > 0 ? 1 : 0;
+  return n;
+}
+
+} // namespace kv816
