@@ -1,0 +1,151 @@
+#pragma once
+// The keys of every text the program shows in three languages, and their lookup.
+//
+// Usage: `langText(Text::LinkStatusSuccessful)` gives the text in the current language;
+// `langText(Text::Save, LanguageIndex::English)` in a given one. Look a text up each time
+// it is shown: nothing may cache a translated string, so a language switch followed by a
+// label refresh changes every visible text.
+//
+// The table holds the parts of composite texts only; callers append letters and numbers
+// ("IN " + 'A', "Now Model" + ":" + "3") or fill in the formats ("%5.0f %%", "%ddb").
+// Texts are UTF-8 and kept exactly as shown: trailing spaces ("GEQ ", "IN ", "OUT ",
+// "Mute "), the double space of the threshold label, and the \n, \r\n and \t breaks.
+// One English text with two meanings (for instance "Load" in the menu and on the preset
+// dialog) has one key.
+//
+// Every function here is safe to call from any thread.
+
+#include "i18n/language.h"
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+namespace kv816 {
+
+enum class Text : int {
+  // Main window, menu and status line.
+  ProgramRunning,       // "The Program is Running!"
+  MenuRemote,           // "Remote"
+  MenuNetwork,          // "Network"
+  MenuDevice,           // "Device"
+  MenuProgram,          // "Program"
+  Load,                 // "Load": menu item and preset dialog button
+  Save,                 // "Save": menu item and preset dialog button
+  Import,               // "Import"
+  Export,               // "Export"
+  Mode2In4Out,          // "2In4Out"
+  Mode2In6Out,          // "2In6Out"
+  Mode4In6Out,          // "4In6Out"
+  Mode4In8Out,          // "4In8Out"
+  MenuConfigure,        // "Comfigure" (the English text keeps its historic spelling)
+  MenuSystem,           // "System"
+  Communication,        // "Communication:" followed by "USB", "NET", "BT" or "COM"
+  LinkStatusSuccessful, // "Link Status:Successful"
+  LinkStatusSearching,  // "Link Status:Search.."
+  Tip,                  // "Tip!": caption of the exit question
+  ConfirmExit,          // "Whether to exit the program!"
+
+  // Tabs and page labels.
+  Home,             // "Home"
+  Gain,             // "Gain"
+  Delay,            // "Delay"
+  Geq,              // "GEQ " followed by the input letter
+  In,               // "IN " followed by the input letter
+  Out,              // "OUT " followed by the output digit
+  Mute,             // "Mute "
+  Freq,             // "Freq"
+  Type,             // "Type"
+  Bypass,           // "ByPass": band type 0
+  Q,                // "Q"
+  CrossOver,        // "X_Over"
+  Peq,              // "PEQ": band type 7
+  HighShelf,        // "HS"
+  LowShelf,         // "LS"
+  Hpf,              // "HPF"
+  Lpf,              // "LPF"
+  Limit,            // "Limit"
+  Compress,         // "ComPress"
+  PeqReset,         // "PEQ RESET"
+  PeqBypass,        // "PEQ BYPASS"
+  GeqReset,         // "GEQ RESET"
+  GeqBypass,        // "GEQ BYPASS"
+  Threshold,        // "Threshold"
+  Attack,           // "Attack"
+  Release,          // "Release"
+  Ratio,            // "Ratio"
+  BesselSlope,      // "Bessel %ddb"
+  ButterworthSlope, // "Butter %ddb"
+  LinkwitzSlope,    // "Link %ddb"
+  ConfirmResetEq,   // "Whether to reset EQ"
+
+  // Preset files and device presets.
+  NoDevice,                // "No Device!"
+  Warning,                 // "Warning!"
+  NoFiles,                 // "No files。"
+  WrongFileVersion,        // "Wrong file version。"
+  EnterFileName,           // "Please enter the file name!"
+  FileExistsOverwrite,     // "File already exists!\n Whether or not covered!"
+  DataHasPassword,         // "The data has a password ."
+  EncryptedModeUnreadable, // "Unable to read encrypted mode!"
+  SaveSuccessful,          // "Save successfully!"
+  SaveFailed,              // "Save Failed!"
+  WriteDataFailed,         // "Write Data Failed!"
+  ReadDataFailed,          // "Read Data Failed!"
+  PresetNumber,            // "Model No": preset list column
+  PresetName,              // "Model Name": preset list column
+  CurrentPreset,           // "Now Model" followed by ":" and the preset number
+  NotCurrentPreset,        // "Click not the current mode!\r\n please click ..."
+  ConfirmSavePresetName,   // "The schema name has changed whether to save schema content!"
+  Recall,                  // "Call" followed by "..."
+  RecallFailed,            // "Invocation pattern of failure!"
+  FileDialogFilter,        // "The default file(*.jib)|*.jib||"
+
+  // Progress window formats: one %5.0f conversion for the percentage.
+  ReadDataProgress,      // "Read Device Data:%5.0f %%"
+  UpdateSceneProgress,   // "Update Scene Data:%5.0f %%"
+  UpdateDisplayProgress, // "Update Display Data:%5.0f %%"
+
+  // Device link.
+  WrongModel, // "Equipment model is wrong!"
+
+  // Channel copy and noise gate.
+  ChannelCopy,    // "Channel Copy"
+  Source,         // "Source"
+  Target,         // "Target"
+  NoiseGate,      // "NoiseGate"
+  Ok,             // "OK"
+  CannotCopySelf, // "You can't copy yourself!"
+  CopyComplete,   // "Copy complete!"
+
+  // Network settings.
+  SsidEmpty,        // "SSID can't be empty!"
+  RouterResetHint,  // "Reset to connect the routing,\r\n Please check ..."
+  RestartToApply,   // "Modify success, restart the software to work!"
+  PasswordTooShort, // "Password cannot be less than eight!"
+  Hotspot,          // "Hot"
+  Router,           // "Route"
+  CurrentIp,        // "IP:"
+  HotspotSsid,      // "HotSSID:"
+  HotspotPassword,  // "HotPW:"
+  RouterSsid,       // "RouteSSID:"
+  RouterPassword,   // "RoutePW:"
+  GetData,          // "Get\n\tData"
+  SetHotspot,       // "Set\n\tHot"
+  SetRouter,        // "Set\n\tRoute"
+};
+
+inline constexpr std::size_t TEXT_COUNT = static_cast<std::size_t>(Text::SetRouter) + 1;
+
+// The text of `key` in the current language.
+std::string_view langText(Text key);
+
+// The text of `key` in `language`. A language outside the three falls back to
+// Simplified Chinese, the language the program starts in.
+std::string_view langText(Text key, LanguageIndex language);
+
+// The key whose English text is exactly `english` ("Remote", "GEQ "); none when the
+// table has no such text. Meant for tools and tests.
+std::optional<Text> findText(std::string_view english);
+
+} // namespace kv816
