@@ -141,7 +141,8 @@ inline constexpr std::size_t TEXT_COUNT = static_cast<std::size_t>(Text::SetRout
 std::string_view langText(Text key);
 
 // The text of `key` in `language`. A language outside the three falls back to
-// Simplified Chinese, the language the program starts in.
+// Simplified Chinese, the language the program starts in; a value that is no Text key
+// gives an empty text.
 std::string_view langText(Text key, LanguageIndex language);
 
 // The key whose English text is exactly `english` ("Remote", "GEQ "); none when the

@@ -1,0 +1,179 @@
+#include "i18n/text_table.h"
+
+#include <array>
+
+namespace kv816 {
+
+namespace {
+
+// Texts exactly as the program shows them; some Traditional Chinese texts carry
+// Simplified characters, and the English ones keep their historic wording.
+constexpr std::array<TextTriple, TEXT_COUNT> TEXTS{{
+    {Text::ProgramRunning, "程序正在运行!", "程序正在運行!", "The Program is Running!"},
+    {Text::MenuRemote, "连接", "連接", "Remote"},
+    {Text::MenuNetwork, "网络配置", "網絡配置", "Network"},
+    {Text::MenuDevice, "设备", "設備", "Device"},
+    {Text::MenuProgram, "程序", "程序", "Program"},
+    {Text::Load, "调用", "調用", "Load"},
+    {Text::Save, "保存", "保存", "Save"},
+    {Text::Import, "导入", "導入", "Import"},
+    {Text::Export, "导出", "導出", "Export"},
+    {Text::Mode2In4Out, "2进4出", "2進4出", "2In4Out"},
+    {Text::Mode2In6Out, "2进6出", "2進6出", "2In6Out"},
+    {Text::Mode4In6Out, "4进6出", "4進6出", "4In6Out"},
+    {Text::Mode4In8Out, "4进8出", "4進8出", "4In8Out"},
+    {Text::MenuConfigure, "配置", "配置", "Comfigure"},
+    {Text::MenuSystem, "系统", "系統", "System"},
+    {Text::Communication, "通讯方式:", "通訊方式:", "Communication:"},
+    {Text::LinkStatusSuccessful, "连接状态:连接成功", "連接狀態:連接成功",
+     "Link Status:Successful"},
+    {Text::LinkStatusSearching, "连接状态:搜索连接", "連接狀態:搜索連接", "Link Status:Search.."},
+    {Text::Tip, "提示!", "提示!", "Tip!"},
+    {Text::ConfirmExit, "是否退出程序!", "是否退出程序!", "Whether to exit the program!"},
+    {Text::Home, "主页", "主頁", "Home"},
+    {Text::Gain, "增益", "增益", "Gain"},
+    {Text::Delay, "延时", "延時", "Delay"},
+    {Text::Geq, "均衡", "均衡", "GEQ "},
+    {Text::In, "输入", "輸入", "IN "},
+    {Text::Out, "输出", "輸出", "OUT "},
+    {Text::Mute, "静音", "靜音", "Mute "},
+    {Text::Freq, "频率", "頻率", "Freq"},
+    {Text::Type, "类型", "類型", "Type"},
+    {Text::Bypass, "直通", "直通", "ByPass"},
+    {Text::Q, "Q值", "Q值", "Q"},
+    {Text::CrossOver, "带通", "帶通", "X_Over"},
+    {Text::Peq, "参量", "參量", "PEQ"},
+    {Text::HighShelf, "高架", "高架", "HS"},
+    {Text::LowShelf, "低架", "低架", "LS"},
+    {Text::Hpf, "高通", "高通", "HPF"},
+    {Text::Lpf, "低通", "低通", "LPF"},
+    {Text::Limit, "限幅", "限幅", "Limit"},
+    {Text::Compress, "压缩", "壓縮", "ComPress"},
+    {Text::PeqReset, "PEQ 复位", "PEQ 復位", "PEQ RESET"},
+    {Text::PeqBypass, "PEQ 旁路", "PEQ 旁路", "PEQ BYPASS"},
+    {Text::GeqReset, "GEQ 复位", "GEQ 復位", "GEQ RESET"},
+    {Text::GeqBypass, "GEQ 旁路", "GEQ 旁路", "GEQ BYPASS"},
+    {Text::Threshold, "阀  值", "閥  值", "Threshold"},
+    {Text::Attack, "启动时间", "啟動時間", "Attack"},
+    {Text::Release, "释放时间", "釋放時間", "Release"},
+    {Text::Ratio, "压缩比例", "壓縮比例", "Ratio"},
+    {Text::BesselSlope, "贝塞尔%ddb", "貝塞爾%ddb", "Bessel %ddb"},
+    {Text::ButterworthSlope, "巴特沃斯%ddb", "巴特沃斯%ddb", "Butter %ddb"},
+    {Text::LinkwitzSlope, "宁克%ddb", "寧克%ddb", "Link %ddb"},
+    {Text::ConfirmResetEq, "是否复位EQ", "是否復位EQ", "Whether to reset EQ"},
+    {Text::NoDevice, "没有连接设备!", "沒有連接設備!", "No Device!"},
+    {Text::Warning, "警告!", "警告!", "Warning!"},
+    {Text::NoFiles, "无文件。", "無文件。", "No files。"},
+    {Text::WrongFileVersion, "文件版本不对。", "文件版本不對。", "Wrong file version。"},
+    {Text::EnterFileName, "请输入文件名!", "請輸入文件名!", "Please enter the file name!"},
+    {Text::FileExistsOverwrite, "文件已存在!\n 是否覆盖!", "文件已存在!\n 是否覆蓋!",
+     "File already exists!\n Whether or not covered!"},
+    {Text::DataHasPassword, "数据有密码。", "數據有密碼。", "The data has a password ."},
+    {Text::EncryptedModeUnreadable, "加密模式无法读取!", "加密模式無法讀取!",
+     "Unable to read encrypted mode!"},
+    {Text::SaveSuccessful, "保存成功!", "保存成功!", "Save successfully!"},
+    {Text::SaveFailed, "保存失败!", "保存失败!", "Save Failed!"},
+    {Text::WriteDataFailed, "写数据失败!", "寫數據失败!", "Write Data Failed!"},
+    {Text::ReadDataFailed, "读数据失败!", "讀數據失败!", "Read Data Failed!"},
+    {Text::PresetNumber, "模式号", "模式號", "Model No"},
+    {Text::PresetName, "模式名称", "模式名称", "Model Name"},
+    {Text::CurrentPreset, "当前选择模式", "当前选择模式", "Now Model"},
+    {Text::NotCurrentPreset,
+     "点击的不是当前模式!\r\n请点击左边模式号,\r\n设为当前模式才能修改名称!",
+     "點擊的不是當前模式!\r\n請點擊左邊模式號,\r\n設為當前模式才能修改名稱!",
+     "Click not the current mode!\r\n please click the left mode number,\r\n set to the current "
+     "mode to modify the name!"},
+    {Text::ConfirmSavePresetName, "模式名称已经改变是否保存模式内容!",
+     "模式名稱已經改變是否保存模式內容!",
+     "The schema name has changed whether to save schema content!"},
+    {Text::Recall, "调用模式", "調用模式", "Call"},
+    {Text::RecallFailed, "调用模式失败!", "調用模式失敗!", "Invocation pattern of failure!"},
+    {Text::FileDialogFilter, "默认文件(*.jib)|*.jib||", "默認文件(*.jib)|*.jib||",
+     "The default file(*.jib)|*.jib||"},
+    {Text::ReadDataProgress, "读取设备参数:%5.0f %%", "讀取設備參數:%5.0f %%",
+     "Read Device Data:%5.0f %%"},
+    {Text::UpdateSceneProgress, "更新场景参数:%5.0f %%", "更新場景參數:%5.0f %%",
+     "Update Scene Data:%5.0f %%"},
+    {Text::UpdateDisplayProgress, "更新界面显示内容:%5.0f %%", "更新界面顯示內容:%5.0f %%",
+     "Update Display Data:%5.0f %%"},
+    {Text::WrongModel, "设备型号不对!", "設備型號不對!", "Equipment model is wrong!"},
+    {Text::ChannelCopy, "通道拷贝", "通道拷貝", "Channel Copy"},
+    {Text::Source, "数据源", "數據源", "Source"},
+    {Text::Target, "目的", "目的", "Target"},
+    {Text::NoiseGate, "噪声门", "噪聲門", "NoiseGate"},
+    {Text::Ok, "确定", "確定", "OK"},
+    {Text::CannotCopySelf, "自己不能复制自己!", "自己不能復制自己!", "You can't copy yourself!"},
+    {Text::CopyComplete, "复制完成!", "復制完成!", "Copy complete!"},
+    {Text::SsidEmpty, "SSID不能为空!", "SSID不能為空!", "SSID can't be empty!"},
+    {Text::RouterResetHint, "复位后才能会连接路由,\r\n请检查路由SSID和密码是否正确.",
+     "復位后才能会連接路由,\r\n請檢查路由SSID和密碼是否正確.",
+     "Reset to connect the routing,\r\n Please check routing SSID and password are correct."},
+    {Text::RestartToApply, "修改成功,重启软件才能生效!", "修改成功,重啟軟件才能生效!",
+     "Modify success, restart the software to work!"},
+    {Text::PasswordTooShort, "密码不能小于8位!", "密碼不能小於8位!",
+     "Password cannot be less than eight!"},
+    {Text::Hotspot, "热点", "熱點", "Hot"},
+    {Text::Router, "路由", "路由", "Route"},
+    {Text::CurrentIp, "当前IP:", "當前IP:", "IP:"},
+    {Text::HotspotSsid, "热点SSID:", "熱點SSID:", "HotSSID:"},
+    {Text::HotspotPassword, "热点密码:", "热点密码:", "HotPW:"},
+    {Text::RouterSsid, "路由SSID:", "路由SSID:", "RouteSSID:"},
+    {Text::RouterPassword, "路由密码:", "路由密码:", "RoutePW:"},
+    {Text::GetData, "读取\n\t数据", "讀取\n\t數據", "Get\n\tData"},
+    {Text::SetHotspot, "设置\n\t热点", "设置\n\t熱點", "Set\n\tHot"},
+    {Text::SetRouter, "设置\n\t路由", "设置\n\t路由", "Set\n\tRoute"},
+}};
+
+constexpr bool rowsAreInKeyOrder() {
+  for (std::size_t i = 0; i < TEXTS.size(); ++i) {
+    if (static_cast<std::size_t>(TEXTS[i].key) != i) {
+      return false;
+    }
+  }
+  return true;
+}
+
+constexpr bool everyTextIsPresent() {
+  for (const TextTriple& row : TEXTS) {
+    if (row.simplifiedChinese.empty() || row.traditionalChinese.empty() || row.english.empty()) {
+      return false;
+    }
+  }
+  return true;
+}
+
+static_assert(rowsAreInKeyOrder(), "one row per key, in key order");
+static_assert(everyTextIsPresent(), "every key has its three texts");
+
+} // namespace
+
+std::span<const TextTriple, TEXT_COUNT> TextTable::rows() {
+  return TEXTS;
+}
+
+const TextTriple& TextTable::triple(Text key) {
+  return TEXTS[static_cast<std::size_t>(key)];
+}
+
+std::string_view langText(Text key) {
+  return langText(key, currentLanguage());
+}
+
+std::string_view langText(Text key, LanguageIndex language) {
+  const auto row = static_cast<std::size_t>(key);
+  if (row >= TEXT_COUNT) {
+    return {};
+  }
+  return TEXTS[row].in(language);
+}
+
+std::optional<Text> findText(std::string_view english) {
+  for (const TextTriple& row : TEXTS) {
+    if (row.english == english) {
+      return row.key;
+    }
+  }
+  return std::nullopt;
+}
+
+} // namespace kv816
