@@ -13,6 +13,9 @@
 // One English text with two meanings (for instance "Load" in the menu and on the preset
 // dialog) has one key.
 //
+// Every returned view points into a string literal: it lives for the whole run and is
+// NUL-terminated, so its data() may serve as a printf format.
+//
 // Every function here is safe to call from any thread.
 
 #include "i18n/language.h"
