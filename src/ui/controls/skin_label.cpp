@@ -1,0 +1,40 @@
+#include "ui/controls/skin_label.h"
+
+#include "ui/controls/skin_palette.h"
+
+#include <QPainter>
+
+namespace kv816 {
+
+SkinLabel::SkinLabel(QWidget* parent) : QWidget(parent), color_(SkinPalette::text()) {
+  QFont labelFont = font();
+  labelFont.setPixelSize(12);
+  setFont(labelFont);
+  setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void SkinLabel::setText(const QString& text) {
+  if (text == text_)
+    return;
+  text_ = text;
+  update();
+}
+
+void SkinLabel::setTextColor(const QColor& color) {
+  color_ = color;
+  update();
+}
+
+void SkinLabel::setTextFlags(int flags) {
+  flags_ = flags;
+  update();
+}
+
+void SkinLabel::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::TextAntialiasing);
+  painter.setPen(isEnabled() ? color_ : SkinPalette::textDisabled());
+  painter.drawText(rect(), skinTextAlignment(flags_), text_);
+}
+
+} // namespace kv816

@@ -1,0 +1,43 @@
+#pragma once
+// The few colours and shapes every skinned control is painted from. Controls draw vectors
+// with QPainter, so they stay crisp at any window scale and device pixel ratio.
+
+#include <QColor>
+#include <Qt>
+
+namespace kv816 {
+
+struct SkinPalette {
+  static QColor face() { return QColor(0xe8, 0xea, 0xed); }
+  static QColor faceOn() { return QColor(0x3d, 0x8b, 0xd9); }
+  static QColor faceDisabled() { return QColor(0xd4, 0xd6, 0xd9); }
+  static QColor border() { return QColor(0x8a, 0x90, 0x99); }
+  static QColor hover() { return QColor(0xff, 0xa5, 0x1f); }
+  static QColor text() { return QColor(0, 0, 0); }
+  static QColor comboText() { return QColor(0x52, 0x52, 0x52); }
+  static QColor textDisabled() { return QColor(0x90, 0x90, 0x90); }
+  static constexpr double CORNER_RADIUS = 4.0;
+};
+
+// The layout flags of button and label texts, as the pages set them.
+enum SkinTextFlag : int {
+  TEXT_CENTER = 0x01,      // centre horizontally
+  TEXT_RIGHT = 0x02,       // align right
+  TEXT_VCENTER = 0x04,     // centre vertically
+  TEXT_BOTTOM = 0x08,      // align bottom
+  TEXT_SINGLE_LINE = 0x20, // one line, placed by the vertical flags
+};
+
+// Qt alignment (plus Qt::TextSingleLine or Qt::TextWordWrap) for a set of layout flags.
+inline int skinTextAlignment(int flags) {
+  int align = (flags & TEXT_CENTER)  ? Qt::AlignHCenter
+              : (flags & TEXT_RIGHT) ? Qt::AlignRight
+                                     : Qt::AlignLeft;
+  align |= (flags & TEXT_VCENTER)  ? Qt::AlignVCenter
+           : (flags & TEXT_BOTTOM) ? Qt::AlignBottom
+                                   : Qt::AlignTop;
+  align |= (flags & TEXT_SINGLE_LINE) ? Qt::TextSingleLine : Qt::TextWordWrap;
+  return align;
+}
+
+} // namespace kv816
