@@ -25,12 +25,14 @@ void ParameterTable::loadDefaults() {
 }
 
 void ParameterTable::setParameter(int index, int32_t value) {
+  if (!isValidIndex(index))
+    return;
   records_[index].value.store(value, relaxed);
   records_[index].mustSend.store(1, relaxed);
 }
 
 bool ParameterTable::copyIfChanged(int index, int32_t value) {
-  if (records_[index].value.load(relaxed) == value)
+  if (!isValidIndex(index) || records_[index].value.load(relaxed) == value)
     return false;
   setParameter(index, value);
   return true;
@@ -54,6 +56,8 @@ void ParameterTable::applyReport(int index, uint16_t reported) {
 }
 
 void ParameterTable::countTransmission(int index) {
+  if (!isValidIndex(index))
+    return;
   ParameterRecord& r = records_[index];
   if (r.retryCount.load(relaxed) >= RETRY_LIMIT) {
     r.retryCount.store(0, relaxed);
@@ -64,6 +68,8 @@ void ParameterTable::countTransmission(int index) {
 }
 
 void ParameterTable::countReadRequest(int index) {
+  if (!isValidIndex(index))
+    return;
   ParameterRecord& r = records_[index];
   const int count = r.retryCount.load(relaxed);
   r.retryCount.store(count >= RETRY_LIMIT ? 0 : static_cast<uint8_t>(count + 1), relaxed);
@@ -98,10 +104,16 @@ std::array<int32_t, PARAM_COUNT> ParameterTable::snapshotForExport() {
 }
 
 bool ParameterTable::takeRefresh(int index) {
-  ParameterRecord& r = records_[index];
-  if (r.uiRefresh.load(relaxed) <= 0)
+  if (!isValidIndex(index) || records_[index].uiRefresh.load(relaxed) <= 0)
     return false;
-  r.uiRefresh.store(0, relaxed);
+  records_[index].uiRefresh.store(0, relaxed);
+  return true;
+}
+
+bool ParameterTable::takeMustRead(int index) {
+  if (!isValidIndex(index) || records_[index].mustRead.load(relaxed) <= 0)
+    return false;
+  records_[index].mustRead.store(0, relaxed);
   return true;
 }
 

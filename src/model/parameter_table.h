@@ -44,17 +44,20 @@ public:
   // Clears every field, then sets every value from the factory-default table.
   void loadDefaults();
 
-  int32_t value(int index) const { return rec(index).value.load(std::memory_order_relaxed); }
+  // The stored value; 0 for an index outside the table.
+  int32_t value(int index) const {
+    return isValidIndex(index) ? rec(index).value.load(std::memory_order_relaxed) : 0;
+  }
   uint16_t wireValue(int index) const { return static_cast<uint16_t>(value(index)); }
   ParameterRecord& record(int index) { return records_[index]; }
   const ParameterRecord& record(int index) const { return records_[index]; }
 
-  // The one edit operation: stores the value and marks it to send. No index check:
-  // callers pass indexes from the layout tables.
+  // The one edit operation: stores the value and marks it to send. An index outside the
+  // table is ignored (IDX_NONE, 1147, is a real entry and is written).
   void setParameter(int index, int32_t value);
 
   // Bulk-copy step: an equal value is left alone; a different one is stored and marked to
-  // send. Returns true when the entry changed.
+  // send. Returns true when the entry changed (false for an index outside the table).
   bool copyIfChanged(int index, int32_t value);
 
   // Receive side. Indexes outside the table are ignored.
@@ -65,7 +68,8 @@ public:
   void applyReport(int index, uint16_t reported);
 
   // Worker side, write pass: counts one transmission of a marked entry. The 11th
-  // transmission clears the mark and the count.
+  // transmission clears the mark and the count. Indexes outside the table are ignored,
+  // here and in the other per-entry worker operations.
   void countTransmission(int index);
   // Worker side, read requests: counts one request; a count at the limit restarts at 0.
   void countReadRequest(int index);
@@ -81,10 +85,14 @@ public:
 
   // Takes the refresh mark of one entry: true when it was set (and is now clear).
   bool takeRefresh(int index);
+  // Takes the read-once mark of one entry: true when it was set (and is now clear).
+  bool takeMustRead(int index);
   int countRefreshed() const;
 
   bool mustSend(int index) const { return rec(index).mustSend.load(std::memory_order_relaxed) > 0; }
-  bool uiRefresh(int index) const { return rec(index).uiRefresh.load(std::memory_order_relaxed) > 0; }
+  bool uiRefresh(int index) const {
+    return rec(index).uiRefresh.load(std::memory_order_relaxed) > 0;
+  }
   int retryCount(int index) const { return rec(index).retryCount.load(std::memory_order_relaxed); }
 
 private:
