@@ -1,14 +1,32 @@
 #include "link/packet.h"
 
+#include <array>
+
 namespace kv816 {
+
+namespace {
+
+constexpr std::array<uint16_t, 256> makeCrcTable() {
+  std::array<uint16_t, 256> table{};
+  for (unsigned i = 0; i < 256; ++i) {
+    uint16_t crc = static_cast<uint16_t>(i);
+    for (int bit = 0; bit < 8; ++bit)
+      crc =
+          (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : static_cast<uint16_t>(crc >> 1);
+    table[i] = crc;
+  }
+  return table;
+}
+
+// The receive side runs the CRC once per candidate start byte; a table keeps that cheap.
+constexpr std::array<uint16_t, 256> CRC_TABLE = makeCrcTable();
+
+} // namespace
 
 uint16_t crc16(std::span<const uint8_t> bytes) {
   uint16_t crc = 0xFFFF;
-  for (uint8_t b : bytes) {
-    crc ^= b;
-    for (int bit = 0; bit < 8; ++bit)
-      crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : static_cast<uint16_t>(crc >> 1);
-  }
+  for (uint8_t b : bytes)
+    crc = static_cast<uint16_t>((crc >> 8) ^ CRC_TABLE[(crc ^ b) & 0xFF]);
   return crc;
 }
 

@@ -1,0 +1,34 @@
+#include "link/reply_semaphore.h"
+
+namespace kv816 {
+
+void ReplySemaphore::release() {
+  {
+    std::lock_guard lock(mutex_);
+    count_ = 1;
+  }
+  cv_.notify_one();
+}
+
+bool ReplySemaphore::waitFor(std::chrono::milliseconds timeout) {
+  std::unique_lock lock(mutex_);
+  if (!cv_.wait_for(lock, timeout, [this] { return count_ > 0; }))
+    return false;
+  count_ = 0;
+  return true;
+}
+
+bool ReplySemaphore::tryAcquire() {
+  std::lock_guard lock(mutex_);
+  if (count_ == 0)
+    return false;
+  count_ = 0;
+  return true;
+}
+
+int ReplySemaphore::count() const {
+  std::lock_guard lock(mutex_);
+  return count_;
+}
+
+} // namespace kv816
