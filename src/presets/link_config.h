@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "link/link_state.h"
+
 namespace kv816 {
 
-inline constexpr int LINK_USB = 1;
-inline constexpr int LINK_NETWORK = 2;
-inline constexpr int LINK_BLUETOOTH = 3; // any other value is a plain serial (COM) port
+// LINK_USB, LINK_NETWORK, LINK_BLUETOOTH come from the link's own state header, so that
+// both headers can meet in one translation unit.
 inline constexpr int DEFAULT_BAUD_RATE = 115200;
 inline constexpr uint16_t DEFAULT_NET_PORT = 1010;
 
