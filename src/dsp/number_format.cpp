@@ -90,7 +90,12 @@ std::string renderFixed(double value, const Conversion& c, bool upper) {
 } // namespace
 
 std::string formatNumber(std::string_view format, double value) {
+  return formatNumbers(format, std::span<const double>(&value, 1));
+}
+
+std::string formatNumbers(std::string_view format, std::span<const double> values) {
   std::string out;
+  size_t next = 0;
   size_t pos = 0;
   while (pos < format.size()) {
     const size_t percent = format.find('%', pos);
@@ -107,6 +112,8 @@ std::string formatNumber(std::string_view format, double value) {
     Conversion c;
     const size_t at = parseConversion(format, percent + 1, c);
     if (at < format.size() && (format[at] == 'f' || format[at] == 'F')) {
+      const double value = values.empty() ? 0.0 : values[std::min(next, values.size() - 1)];
+      ++next;
       out += renderFixed(value, c, format[at] == 'F');
       pos = at + 1;
     } else {
