@@ -1,6 +1,7 @@
 #include "link/frame_scanner.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "link/packet.h"
 
@@ -28,20 +29,28 @@ Candidate judge(std::span<const uint8_t> bytes, size_t a) {
 
 } // namespace
 
-size_t scanFrames(std::span<const uint8_t> bytes, const PacketSink& sink) {
+ScanResult scanFrames(std::span<const uint8_t> bytes, const PacketSink& sink) {
+  constexpr size_t NONE = SIZE_MAX;
   size_t consumed = 0;
+  size_t pending = NONE;
   auto it = std::find(bytes.begin(), bytes.end(), FRAME_START);
   while (it != bytes.end()) {
     const size_t a = static_cast<size_t>(it - bytes.begin());
-    if (judge(bytes, a) == Candidate::Valid) {
+    const Candidate c = judge(bytes, a);
+    if (c == Candidate::Valid) {
       const size_t end = a + bytes[a + 1];
       sink(bytes[a + 2], bytes.subspan(a + 3, end - (a + 3)));
       // A packet nested inside one already handled must not pull the mark back.
-      consumed = std::max(consumed, end);
+      if (end > consumed) {
+        consumed = end;
+        pending = NONE; // every earlier candidate is discarded with the packet
+      }
+    } else if (c == Candidate::Incomplete && pending == NONE && a >= consumed) {
+      pending = a;
     }
     it = std::find(it + 1, bytes.end(), FRAME_START);
   }
-  return consumed;
+  return {consumed, pending == NONE ? bytes.size() : pending};
 }
 
 } // namespace kv816

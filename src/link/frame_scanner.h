@@ -17,12 +17,23 @@ namespace kv816 {
 
 // L below 3 cannot hold a command byte; such candidates are never packets.
 inline constexpr uint8_t MIN_FRAME_LENGTH = 3;
+// Start, length, command and two CRC bytes.
+inline constexpr size_t MIN_FRAME_SIZE = 5;
 
 using PacketSink = std::function<void(uint8_t command, std::span<const uint8_t> payload)>;
 
+struct ScanResult {
+  // The consumed mark: leading bytes that may be dropped (up to the end of the last valid
+  // packet, its CRC bytes excluded); 0 when no packet was found.
+  size_t consumed = 0;
+  // The first candidate at or after `consumed` that may still become a packet when more
+  // bytes arrive (the size of `bytes` when there is none). Every start byte before it has
+  // been judged for good, so the next scan may begin there.
+  size_t resume = 0;
+};
+
 // Calls `sink` for every valid packet in order (payload = the L - 3 bytes after the
-// command, always inside `bytes`). Returns the consumed mark: the number of leading bytes
-// that may be dropped (up to the end of the last valid packet, its CRC bytes excluded).
-size_t scanFrames(std::span<const uint8_t> bytes, const PacketSink& sink);
+// command, always inside `bytes`).
+ScanResult scanFrames(std::span<const uint8_t> bytes, const PacketSink& sink);
 
 } // namespace kv816

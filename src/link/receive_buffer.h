@@ -29,12 +29,19 @@ public:
   size_t size() const;
   size_t cap() const { return cap_; }
 
+  // The receive scan's resume point: no byte before it can start a packet any more, so
+  // the next scan may skip them. Follows the bytes as the front is dropped.
+  size_t scanned() const;
+  void setScanned(size_t offset); // clamped to size()
+
 private:
   void makeRoom(std::span<const uint8_t>& chunk);
+  void dropFront(size_t k);
 
   const size_t cap_;
   mutable std::mutex mutex_;
   std::vector<uint8_t> bytes_;
+  size_t scanned_ = 0;
 };
 
 } // namespace kv816
