@@ -1,0 +1,100 @@
+#pragma once
+// Runs the real kv816-sim for end-to-end tests: starts it with arguments, its standard
+// output going to a file, and stops it with a signal.
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <spawn.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace kv816::testing {
+
+inline std::string uniqueTempPath(const std::string& stem) {
+  static int counter = 0;
+  return "/tmp/kv816-" + stem + "-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+}
+
+inline std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class SimProcess {
+public:
+  ~SimProcess() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    ::unlink(outPath_.c_str());
+  }
+
+  bool start(const std::vector<std::string>& args) {
+    outPath_ = uniqueTempPath("sim-out");
+    std::vector<std::string> all{KV816_SIM_PATH};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : all)
+      argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    const int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return rc == 0;
+  }
+
+  // Waits until the program has printed "ready"; false if it exited or took too long.
+  bool waitReady(std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+      if (output().find("kv816-sim: ready") != std::string::npos)
+        return true;
+      if (::waitpid(pid_, &status_, WNOHANG) == pid_) {
+        pid_ = -1;
+        return false;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+
+  std::string output() const { return readFile(outPath_); }
+
+  // Sends the signal and returns the exit code (-1 when it did not exit normally in time).
+  int stop(int signal = SIGTERM) {
+    if (pid_ > 0)
+      ::kill(pid_, signal);
+    return wait();
+  }
+
+  int wait(std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (pid_ > 0 && std::chrono::steady_clock::now() < end) {
+      if (::waitpid(pid_, &status_, WNOHANG) == pid_)
+        pid_ = -1;
+      else
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return pid_ < 0 && WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+  }
+
+private:
+  pid_t pid_ = -1;
+  int status_ = 0;
+  std::string outPath_;
+};
+
+} // namespace kv816::testing
