@@ -145,6 +145,10 @@ int main(int argc, char** argv) {
   if (const std::string problem = validate(options); !problem.empty())
     return std::cerr << "kv816-sim: " << problem << "\n", 2;
 
+  // The program reads an information reply whose first byte is 1 or 2 as the lock form.
+  if (const int high = options.device.identity >> 8; high == 1 || high == 2)
+    std::cerr << "kv816-sim: warning: identity " << options.device.identity << " starts with byte "
+              << high << "; the program will take it for a lock report\n";
   blockTerminationSignals();
   SimulatedDevice device(options.device);
   if (!options.stateInPath.empty() && !loadState(device, options.stateInPath))

@@ -11,6 +11,14 @@ LoopbackTransport::Responder deviceResponder(SimulatedDevice& device) {
   };
 }
 
+std::unique_ptr<LoopbackTransport>
+makeSimTransport(Link& link, std::shared_ptr<SimulatedDevice> device, LinkEvents* events) {
+  LoopbackTransport::Responder responder = [device](std::span<const uint8_t> frame) {
+    return deviceResponder(*device)(frame);
+  };
+  return std::make_unique<LoopbackTransport>(link, std::move(responder), events);
+}
+
 SimLoopback::SimLoopback(Link& link, SimConfig config, LinkEvents* events)
     : owned_(std::make_unique<SimulatedDevice>(config)), device_(owned_.get()),
       transport_(link, deviceResponder(*device_), events) {}

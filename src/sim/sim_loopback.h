@@ -18,6 +18,12 @@ class LinkEvents;
 // The responder that hands the link's frames to `device`; the device must outlive it.
 LoopbackTransport::Responder deviceResponder(SimulatedDevice& device);
 
+// A loopback transport that keeps `device` alive for as long as it exists: what a
+// TransportFactory returns for the demo device. The host may keep its own pointer to the
+// device to inspect it.
+std::unique_ptr<LoopbackTransport>
+makeSimTransport(Link& link, std::shared_ptr<SimulatedDevice> device, LinkEvents* events = nullptr);
+
 class SimLoopback {
 public:
   explicit SimLoopback(Link& link, SimConfig config = {}, LinkEvents* events = nullptr);

@@ -62,6 +62,20 @@ TEST(LoopbackTransport, NamesAndRecallReachTheLink) {
   EXPECT_EQ(f.sim.device().value(IDX_CURRENT_PRESET), 9);
 }
 
+TEST(LoopbackTransport, FactoryTransportKeepsItsDeviceAlive) {
+  ParameterTable table;
+  Link link(table);
+  auto device = std::make_shared<SimulatedDevice>();
+  std::weak_ptr<SimulatedDevice> watch = device;
+  auto transport = makeSimTransport(link, std::move(device));
+  link.setTransport(transport.get());
+  ASSERT_TRUE(transport->open());
+  EXPECT_FALSE(watch.expired());
+  link.setTransport(nullptr);
+  transport.reset();
+  EXPECT_TRUE(watch.expired());
+}
+
 TEST(LoopbackTransport, RepliesArriveAfterTheDelayFault) {
   SimConfig config;
   config.faults.delay = 150ms;
