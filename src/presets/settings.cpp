@@ -10,22 +10,38 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::optional<int> readInt(const fs::path& file, std::string_view section, std::string_view key) {
-  IniFile ini;
-  ini.load(file);
-  return ini.intValue(section, key);
-}
-
-std::optional<std::string> readString(const fs::path& file, std::string_view section,
-                                      std::string_view key) {
-  IniFile ini;
-  ini.load(file);
-  auto text = ini.value(section, key);
-  if (text && text->empty()) {
+// One settings file as found in both folders, with the preset folder's file first.
+class TwoFiles {
+public:
+  TwoFiles(const fs::path& first, const fs::path& second, std::string_view section)
+      : section_(section) {
+    first_.load(first);
+    second_.load(second);
+  }
+  // A missing or negative value in the first file falls through to the second.
+  int number(std::string_view key) const {
+    const auto first = first_.intValue(section_, key);
+    if (first && *first >= 0) {
+      return *first;
+    }
+    return second_.intValue(section_, key).value_or(-1);
+  }
+  // An empty text counts as absent.
+  std::optional<std::string> text(std::string_view key) const {
+    for (const IniFile* file : {&first_, &second_}) {
+      auto value = file->value(section_, key);
+      if (value && !value->empty()) {
+        return value;
+      }
+    }
     return std::nullopt;
   }
-  return text;
-}
+
+private:
+  std::string_view section_;
+  IniFile first_;
+  IniFile second_;
+};
 
 bool writeKey(const fs::path& file, std::string_view section, std::string_view key,
               std::string_view text) {
@@ -54,30 +70,28 @@ uint16_t portOr(int value, int lowest, uint16_t fallback) {
   return value >= lowest && value <= 65535 ? static_cast<uint16_t>(value) : fallback;
 }
 
+fs::path fileIn(const fs::path& folder, std::string_view fileBase) {
+  return folder / (std::string(fileBase) + ".ini");
+}
+
+TwoFiles load(const SettingsFolders& folders, std::string_view fileBase) {
+  return TwoFiles(fileIn(folders.presetFolder, fileBase), fileIn(folders.fallbackFolder, fileBase),
+                  folders.section);
+}
+
 } // namespace
 
 Settings Settings::forThisProgram(const std::string& section) {
   return Settings(SettingsFolders::forThisProgram(section));
 }
 
-fs::path Settings::fileIn(const fs::path& folder, std::string_view fileBase) const {
-  return folder / (std::string(fileBase) + ".ini");
-}
-
 int Settings::readSetting(std::string_view fileBase, std::string_view key) const {
-  const auto first = readInt(fileIn(folders_.presetFolder, fileBase), folders_.section, key);
-  if (first && *first >= 0) {
-    return *first;
-  }
-  return readInt(fileIn(folders_.fallbackFolder, fileBase), folders_.section, key).value_or(-1);
+  return load(folders_, fileBase).number(key);
 }
 
 std::optional<std::string> Settings::readText(std::string_view fileBase,
                                               std::string_view key) const {
-  if (auto first = readString(fileIn(folders_.presetFolder, fileBase), folders_.section, key)) {
-    return first;
-  }
-  return readString(fileIn(folders_.fallbackFolder, fileBase), folders_.section, key);
+  return load(folders_, fileBase).text(key);
 }
 
 bool Settings::writeValue(std::string_view fileBase, std::string_view key,
@@ -102,8 +116,9 @@ bool Settings::writeText(std::string_view fileBase, std::string_view key,
 }
 
 LinkConfig Settings::readLinkConfig() const {
-  auto number = [this](std::string_view k) { return readSetting(CONFIGURATION_FILE, k); };
-  auto text = [this](std::string_view k) { return readText(CONFIGURATION_FILE, k); };
+  const TwoFiles file = load(folders_, CONFIGURATION_FILE);
+  auto number = [&file](std::string_view k) { return file.number(k); };
+  auto text = [&file](std::string_view k) { return file.text(k); };
   LinkConfig config;
   const int linkType = number(key::LINK_TYPE);
   config.linkType = linkType < 0 ? LINK_USB : linkType;

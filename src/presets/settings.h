@@ -65,8 +65,6 @@ public:
   bool writeLinkChoice(int linkType, int baudRate) const;
 
 private:
-  std::filesystem::path fileIn(const std::filesystem::path& folder,
-                               std::string_view fileBase) const;
   bool writeValue(std::string_view fileBase, std::string_view key, std::string_view text) const;
 
   SettingsFolders folders_;
