@@ -1,0 +1,7 @@
+// The KV816 Control desktop program.
+
+#include "ui/application.h"
+
+int main(int argc, char** argv) {
+  return kv816::runApplication(argc, argv);
+}

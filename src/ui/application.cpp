@@ -1,0 +1,97 @@
+#include "ui/application.h"
+
+#include "i18n/text.h"
+#include "ui/app_icon.h"
+#include "ui/device_session.h"
+#include "ui/main_window.h"
+#include "ui/progress_window.h"
+#include "ui/qt_link_events.h"
+#include "ui/qt_translations.h"
+#include "ui/single_instance.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace kv816 {
+
+StartOptions parseStartOptions(const QStringList& arguments) {
+  StartOptions options;
+  options.demoByDefault = arguments.contains(QStringLiteral("--demo-by-default"));
+  return options;
+}
+
+int localeIdOf(const QLocale& locale) {
+  if (locale.language() != QLocale::Chinese)
+    return 0x0409;
+  switch (locale.territory()) {
+  case QLocale::Taiwan:
+    return 0x0404;
+  case QLocale::HongKong:
+    return 0x0C04;
+  case QLocale::Singapore:
+    return 0x1004;
+  case QLocale::Macao:
+    return 0x1404;
+  default:
+    return locale.script() == QLocale::TraditionalChineseScript ? 0x0404 : 0x0804;
+  }
+}
+
+LanguageIndex startLanguage(int stored, const QLocale& system) {
+  if (const auto language = languageFromNumber(stored))
+    return *language;
+  return languageFromLocale(localeIdOf(system));
+}
+
+namespace {
+
+// The language has not been read yet, so the message is in Simplified Chinese.
+int refuseSecondCopy(SingleInstance& instance) {
+  instance.askFirstToRaise();
+  QMessageBox box(
+      QMessageBox::Information, QString::fromLatin1(MainWindow::TITLE),
+      QString::fromUtf8(langText(Text::ProgramRunning, LanguageIndex::SimplifiedChinese)),
+      QMessageBox::Ok);
+  box.exec();
+  return 0;
+}
+
+void raise(MainWindow& window) {
+  window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+  window.show();
+  window.raise();
+  window.activateWindow();
+}
+
+} // namespace
+
+int runApplication(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("kv816"));
+  QApplication::setWindowIcon(applicationIcon());
+  SingleInstance instance(QString::fromLatin1(MainWindow::TITLE));
+  if (!instance.acquire())
+    return refuseSecondCopy(instance);
+
+  const StartOptions options = parseStartOptions(QApplication::arguments());
+  DeviceSession session(SettingsFolders::forThisProgram());
+  session.setDemoByDefault(options.demoByDefault);
+  const LanguageIndex language = startLanguage(session.settings().language(), QLocale::system());
+  setCurrentLanguage(language);
+  installQtTranslations(language);
+
+  MainWindow window(session);
+  ProgressWindow progress(&window);
+  QtLinkEvents events(window, progress);
+  QObject::connect(&window, &MainWindow::aboutToStopLink, &events, &QtLinkEvents::shutDown);
+  QObject::connect(&instance, &SingleInstance::raiseRequested, &window,
+                   [&window] { raise(window); });
+  window.initialise();
+  session.start(events);
+  window.show();
+  const int code = QApplication::exec();
+  session.stop();
+  return code;
+}
+
+} // namespace kv816

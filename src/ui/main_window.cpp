@@ -1,0 +1,291 @@
+#include "ui/main_window.h"
+
+#include "i18n/text.h"
+#include "ui/app_icon.h"
+#include "ui/device_session.h"
+#include "ui/program_commands.h"
+#include "ui/tab_layout.h"
+#include "ui/tab_row.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QIcon>
+#include <QLabel>
+#include <QMessageBox>
+#include <QScreen>
+#include <QThread>
+
+namespace kv816 {
+
+namespace {
+
+QString tr8(Text key) {
+  return QString::fromUtf8(langText(key));
+}
+
+// Pages sit in the tab area shrunk by 1 left, 28 top, 3 right and 2 bottom.
+constexpr int PAGE_MARGIN_LEFT = 1;
+constexpr int PAGE_MARGIN_TOP = 28;
+constexpr int PAGE_MARGIN_RIGHT = 3;
+constexpr int PAGE_MARGIN_BOTTOM = 2;
+constexpr int EXIT_PAUSE_MS = 30;
+
+// The third status cell names the simulated device, so nobody mistakes it for hardware.
+QString demoDeviceText() {
+  switch (currentLanguage()) {
+  case LanguageIndex::SimplifiedChinese:
+    return QStringLiteral("演示设备(模拟)");
+  case LanguageIndex::TraditionalChinese:
+    return QStringLiteral("演示設備(模擬)");
+  default:
+    return QStringLiteral("Demo device (simulated)");
+  }
+}
+
+} // namespace
+
+MainWindow::MainWindow(DeviceSession& session, const PageFactory& pages, QWidget* parent)
+    : QMainWindow(parent), session_(session), client_(new QWidget(this)),
+      frame_(new QFrame(client_)), tabArea_(new QWidget(client_)), tabs_(new TabRow(tabArea_)) {
+  setWindowTitle(QString::fromLatin1(TITLE));
+  setWindowIcon(applicationIcon());
+  setCentralWidget(client_);
+  frame_->setFrameStyle(QFrame::Box | QFrame::Sunken);
+  for (auto*& cell : status_) {
+    cell = new QLabel(client_);
+    cell->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    cell->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  }
+  commands_ = new ProgramCommands(*this, session_);
+  buildMenus();
+  pages_ = pages(tabArea_);
+  for (Page* page : pages_.pages)
+    connectPage(page);
+  hideAllPagesBut(pages_.home());
+  client_->installEventFilter(this);
+  connect(tabs_, &QTabBar::currentChanged, this, [this](int tab) {
+    if (tab >= 0)
+      showTab(tab);
+  });
+  layoutReady_ = true;
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::initialise() {
+  resize(DESIGN_WIDTH, DESIGN_HEIGHT);
+  if (const QScreen* screen = this->screen()) {
+    QRect box(QPoint(0, 0), size());
+    box.moveCenter(screen->availableGeometry().center());
+    move(box.topLeft());
+  }
+  applyIoMode(1);
+  QMetaObject::invokeMethod(this, &MainWindow::refreshLanguage, Qt::QueuedConnection);
+}
+
+void MainWindow::connectPage(Page* page) {
+  connect(page, &Page::showPageRequested, this, &MainWindow::showPageNumber, Qt::QueuedConnection);
+  connect(page, &Page::linkFollowRequested, this, &MainWindow::followLink, Qt::QueuedConnection);
+  connect(page, &Page::commitRequested, this, &MainWindow::commitValue, Qt::QueuedConnection);
+}
+
+void MainWindow::hideAllPagesBut(Page* shown) {
+  for (Page* page : pages_.pages) {
+    if (page != shown)
+      page->hide();
+  }
+  if (shown)
+    shown->show();
+}
+
+QString MainWindow::statusText(int cell) const {
+  return cell >= 0 && cell < 3 ? status_[static_cast<size_t>(cell)]->text() : QString();
+}
+
+QMenu* MainWindow::menuAt(int position) const {
+  return position >= 0 && position < 4 ? menus_[static_cast<size_t>(position)] : nullptr;
+}
+
+void MainWindow::applyIoMode(int mode) {
+  ioMode_ = mode;
+  updateMenuChecks();
+  for (Page* page : {pages_.home(), pages_.gain(), pages_.delay()})
+    page->setIoMode(mode);
+  rebuildTabs();
+}
+
+void MainWindow::rebuildTabs() {
+  const int remembered = tabs_->currentIndex();
+  const QSignalBlocker blocker(tabs_);
+  while (tabs_->count() > 0)
+    tabs_->removeTab(0);
+  const int count = tabCount(ioMode_);
+  tabs_->setTabWidth((tabArea_->width() - 10) / count);
+  for (int tab = 0; tab < count; ++tab) {
+    const int page = pageOfTab(tab, ioMode_);
+    QString label;
+    if (page < PAGE_GEQ_FIRST)
+      label = tr8(page == PAGE_HOME ? Text::Home : page == PAGE_GAIN ? Text::Gain : Text::Delay);
+    else if (page < PAGE_INPUT_FIRST)
+      label = tr8(Text::Geq) + QChar('A' + page - PAGE_GEQ_FIRST);
+    else if (page < PAGE_OUTPUT_FIRST)
+      label = tr8(Text::In) + QChar('A' + page - PAGE_INPUT_FIRST);
+    else
+      label = tr8(Text::Out) + QString::number(1 + page - PAGE_OUTPUT_FIRST);
+    tabs_->addTab(label);
+  }
+  tabs_->setCurrentIndex(remembered >= 0 && remembered < count ? remembered : 0);
+}
+
+void MainWindow::showTab(int tab) {
+  const int page = pageOfTab(tab, ioMode_);
+  if (page < 0)
+    return;
+  shownPage_ = page;
+  session_.link().state().meterView.store(page, std::memory_order_relaxed);
+  if (page == PAGE_HOME) {
+    hideAllPagesBut(pages_.home());
+  } else if (page == PAGE_GAIN) {
+    requestGainRefresh();
+    hideAllPagesBut(pages_.gain());
+  } else if (page == PAGE_DELAY) {
+    requestDelayRefresh();
+    hideAllPagesBut(pages_.delay());
+  } else {
+    Page* target = page < PAGE_INPUT_FIRST    ? pages_.geq()
+                   : page < PAGE_OUTPUT_FIRST ? pages_.input()
+                                              : pages_.output();
+    target->showChannel(page);
+    hideAllPagesBut(target);
+  }
+}
+
+// The gain and delay pages are refreshed from the table whenever they are shown.
+void MainWindow::requestGainRefresh() {
+  for (int i = 0; i < 4; ++i)
+    for (int offset = 0; offset < 3; ++offset)
+      postRefresh(21 + offset + 172 * i);
+  for (int o = 0; o < 8; ++o)
+    for (int offset = 0; offset < 3; ++offset)
+      postRefresh(716 + offset + 54 * o);
+}
+
+void MainWindow::requestDelayRefresh() {
+  for (int i = 0; i < 4; ++i)
+    postRefresh(24 + 172 * i);
+  for (int o = 0; o < 8; ++o)
+    postRefresh(719 + 54 * o);
+}
+
+void MainWindow::postRefresh(int index) {
+  QMetaObject::invokeMethod(
+      this, [this, index] { handleNotify(Notify::ParameterChanged, index); }, Qt::QueuedConnection);
+}
+
+void MainWindow::showPageNumber(int pageNumber) {
+  const int tab = tabOfPage(pageNumber, ioMode_);
+  if (tab < 0)
+    return; // a channel this mode does not show
+  const QSignalBlocker blocker(tabs_);
+  tabs_->setCurrentIndex(tab);
+  showTab(tab);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == client_ && event->type() == QEvent::Resize && layoutReady_)
+    layoutClient();
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::layoutClient() {
+  const int width = client_->width();
+  const int height = client_->height();
+  const QRect frame = client_->rect().adjusted(5, 2, -5, -32);
+  frame_->setGeometry(frame);
+  tabArea_->setGeometry(frame.adjusted(5, 5, -5, -5));
+  tabs_->setGeometry(0, 0, tabArea_->width(), TabRow::TAB_HEIGHT + 2);
+  rebuildTabs();
+  // Scale factors follow the whole window, so the pages keep their design proportions.
+  const double scaleX = double(this->width()) / DESIGN_WIDTH;
+  const double scaleY = double(this->height()) / DESIGN_HEIGHT;
+  const QRect pageRect = tabArea_->rect().adjusted(PAGE_MARGIN_LEFT, PAGE_MARGIN_TOP,
+                                                   -PAGE_MARGIN_RIGHT, -PAGE_MARGIN_BOTTOM);
+  for (Page* page : pages_.pages) {
+    page->setScale(scaleX, scaleY);
+    page->setGeometry(pageRect);
+  }
+  const int cellWidth = (width - 13) / 3;
+  for (int cell = 0; cell < 3; ++cell)
+    status_[static_cast<size_t>(cell)]->setGeometry(5 + cell * (cellWidth + 1), height - 28,
+                                                    cellWidth, 24);
+}
+
+void MainWindow::showLinkStatus(int status) {
+  lastLinkStatus_ = status;
+  status_[0]->setText(
+      tr8(status == LINK_FOUND ? Text::LinkStatusSuccessful : Text::LinkStatusSearching));
+  const int type = session_.linkType();
+  const char* name = type == 1 ? "USB" : type == 2 ? "NET" : type == 3 ? "BT" : "COM";
+  status_[1]->setText(tr8(Text::Communication) + QString::fromLatin1(name));
+  status_[2]->setText(session_.isDemo() ? demoDeviceText() : QString());
+}
+
+MessageButton MainWindow::showMessage(MessageKind kind, const QString& text,
+                                      const QString& caption) {
+  QMessageBox box(QMessageBox::NoIcon, caption.isEmpty() ? windowTitle() : caption, text,
+                  QMessageBox::NoButton, this);
+  switch (kind) {
+  case MessageKind::OkCancel:
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+    break;
+  case MessageKind::YesNo:
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    break;
+  default:
+    box.setStandardButtons(QMessageBox::Ok);
+    break;
+  }
+  box.setIcon(kind == MessageKind::Ok ? QMessageBox::Information : QMessageBox::Question);
+  switch (box.exec()) {
+  case QMessageBox::Cancel:
+    return MessageButton::Cancel;
+  case QMessageBox::Yes:
+    return MessageButton::Yes;
+  case QMessageBox::No:
+    return MessageButton::No;
+  case QMessageBox::Ok:
+    return MessageButton::Ok;
+  default: // closed with Escape or the title bar
+    return kind == MessageKind::Ok      ? MessageButton::Ok
+           : kind == MessageKind::YesNo ? MessageButton::No
+                                        : MessageButton::Cancel;
+  }
+}
+
+void MainWindow::showAbout() {
+  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("关于 KV816"),
+                  QStringLiteral("KV816，1.0 版"), QMessageBox::Ok, this);
+  box.setIconPixmap(windowIcon().pixmap(48, 48));
+  box.exec();
+}
+
+bool MainWindow::confirmExit() {
+  return showMessage(MessageKind::YesNo, tr8(Text::ConfirmExit), tr8(Text::Tip)) ==
+         MessageButton::Yes;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!exitConfirmed_ && !confirmExit()) {
+    event->ignore();
+    return;
+  }
+  exitConfirmed_ = true;
+  hide();
+  emit aboutToStopLink();
+  session_.stop();
+  QThread::msleep(EXIT_PAUSE_MS);
+  event->accept();
+}
+
+} // namespace kv816

@@ -1,0 +1,136 @@
+#pragma once
+// The program's only top-level window: menu, tab row, the six pages and the three status
+// cells. It routes every changed parameter to the page that shows it, runs the pages'
+// requests (show a page, linked channels follow, commit a value) and the menu commands.
+//
+// GUI thread only. The link reaches it through QtLinkEvents (handleNotify, showMessage).
+
+#include "i18n/language.h"
+#include "link/link_events.h"
+#include "ui/pages/page_set.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <array>
+#include <functional>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+
+namespace kv816 {
+
+class DeviceSession;
+class ProgramCommands;
+class TabRow;
+
+// Menu command ids, as the menu and the pages know them.
+enum MenuCommand : int {
+  CMD_ABOUT = 16,
+  CMD_NETWORK = 32791,
+  CMD_MODE_2IN4OUT = 32776,
+  CMD_MODE_2IN6OUT = 32777,
+  CMD_MODE_4IN6OUT = 32778,
+  CMD_MODE_4IN8OUT = 32779,
+  CMD_CONFIGURE = 32787,
+  CMD_LOAD = 32792,
+  CMD_SAVE = 32793,
+  CMD_IMPORT = 32794,
+  CMD_EXPORT = 32795,
+  CMD_SIMPLIFIED_CHINESE = 32796,
+  CMD_TRADITIONAL_CHINESE = 32798,
+  CMD_ENGLISH = 32799,
+};
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+public:
+  static constexpr int DESIGN_WIDTH = 1100;
+  static constexpr int DESIGN_HEIGHT = 768;
+  static constexpr const char* TITLE = "T509";
+
+  MainWindow(DeviceSession& session, const PageFactory& pages = createPlaceholderPages,
+             QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // Sizes the window to 1100 x 768, centres it on its screen and posts the first language
+  // refresh. Call once, before show().
+  void initialise();
+
+  // Runs a menu command by id (also the commands no longer in the menu: 32778, 32779).
+  void runCommand(int id);
+
+  // The link's notification; ParameterChanged routes the index with its current value.
+  void handleNotify(Notify what, int arg);
+  // The one message box routine: modal, owned by this window; an empty caption is "T509".
+  MessageButton showMessage(MessageKind kind, const QString& text, const QString& caption = {});
+
+  // Page requests (each also arrives from the pages' signals as a queued call).
+  void showPageNumber(int pageNumber);
+  void followLink(int channel);
+  void commitValue(int page, int item);
+  // Re-labels menu, tabs, pages and status line in the current language.
+  void refreshLanguage();
+  // The language commands: store the choice, switch Qt's own texts, post the refresh.
+  void setLanguage(LanguageIndex language);
+
+  int ioMode() const { return ioMode_; }
+  const PageSet& pages() const { return pages_; }
+  TabRow& tabRow() const { return *tabs_; }
+  QString statusText(int cell) const;
+  QMenu* menuAt(int position) const;
+  // The page number on show (the value written into meterView).
+  int shownPageNumber() const { return shownPage_; }
+  DeviceSession& session() { return session_; }
+
+signals:
+  // The network transport found several modules; the chooser dialog answers synchronously.
+  void modulesFound(int count);
+  // Emitted after the exit was confirmed, right before the worker is stopped.
+  void aboutToStopLink();
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  void buildMenus();
+  QAction* addCommand(QMenu* menu, int id);
+  void relabelMenus();
+  void updateMenuChecks();
+  void applyIoMode(int mode);
+  void rebuildTabs();
+  void showTab(int tab);
+  void requestGainRefresh();
+  void requestDelayRefresh();
+  void hideAllPagesBut(Page* shown);
+  void layoutClient();
+  void showLinkStatus(int status);
+  void routeParameter(int index);
+  void postRefresh(int index);
+  void showAbout();
+  void connectPage(Page* page);
+  bool confirmExit();
+
+  DeviceSession& session_;
+  PageSet pages_;
+  ProgramCommands* commands_;
+  int ioMode_ = 1;
+  int shownPage_ = 0;
+  int lastLinkStatus_ = LINK_STARTING;
+  bool layoutReady_ = false;
+  bool exitConfirmed_ = false;
+  QWidget* client_;
+  QFrame* frame_;
+  QWidget* tabArea_;
+  TabRow* tabs_;
+  std::array<QLabel*, 3> status_{};
+  std::array<QMenu*, 4> menus_{};
+  std::array<QAction*, 4> modeActions_{};
+  std::array<QAction*, 3> languageActions_{};
+  QList<QPair<int, QAction*>> commandActions_;
+};
+
+} // namespace kv816

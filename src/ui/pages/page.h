@@ -1,0 +1,61 @@
+#pragma once
+// What the main window requires of each of its six pages (home, gain, delay, graphic EQ,
+// input, output). Pages are laid out in design units of a 1100 x 768 window and scaled by
+// the factors the main window passes before every move. GUI thread only.
+//
+// A page asks the main window for things by emitting a signal; the main window takes them
+// as queued calls, so they run after the page's own handling has finished.
+
+#include <QWidget>
+
+namespace kv816 {
+
+class Page : public QWidget {
+  Q_OBJECT
+public:
+  // `firstPageNumber`: home 0, gain 1, delay 2, GEQ 3, input page 7, output page 11.
+  Page(int firstPageNumber, QWidget* parent);
+
+  // The page number of what the page shows now.
+  int pageNumber() const { return pageNumber_; }
+  void setScale(double horizontal, double vertical);
+  double horizontalScale() const { return scaleX_; }
+  double verticalScale() const { return scaleY_; }
+
+  // Home, gain, delay: show the first inputs and outputs of I/O mode 0..3.
+  virtual void setIoMode(int ioMode) { (void)ioMode; }
+  // Re-label every text from the language table in the current language.
+  virtual void refreshTexts() = 0;
+  // GEQ page (3..6), input page (7..10), output page (11..18): show the channel of that
+  // page number. Returns the page number now shown (unchanged for other pages or numbers).
+  virtual int showChannel(int pageNumber);
+  // One routed parameter: update code `code` with `value`. `pageNumber` names the channel
+  // view the value belongs to (-1 for none); a channel page ignores values of channels it
+  // does not show. The delay page takes the channel as its code.
+  virtual void applyCode(int code, int value, int pageNumber);
+  // Input and output pages: redraw the response graph; `lowByte` is the value's low byte.
+  virtual void redrawGraph(int lowByte) { (void)lowByte; }
+  // Input page: the level meter, as a mask of lit segments (plus 256 for the clip lamp).
+  virtual int meterSegmentCount() const { return 9; }
+  virtual void setMeterMask(int mask) { (void)mask; }
+  // Gain page (items 0..35) and delay page (items 0..11): the raw value of an item, or -1.
+  virtual int itemRaw(int item) const;
+  // Home page: the link group of a channel 0..11 as its link lists show it.
+  virtual int linkGroup(int channel) const;
+
+signals:
+  void showPageRequested(int pageNumber);   // show a page by number
+  void linkFollowRequested(int channel);    // copy the channel to the channels linked with it
+  void commitRequested(int page, int item); // page 1 gain, 2 delay: write item's raw value
+
+protected:
+  virtual void scaleChanged() {}
+  void setShownPageNumber(int pageNumber) { pageNumber_ = pageNumber; }
+
+private:
+  int pageNumber_;
+  double scaleX_ = 1.0;
+  double scaleY_ = 1.0;
+};
+
+} // namespace kv816

@@ -1,0 +1,30 @@
+#pragma once
+// The six pages of the main window, in the main window's order, and how they are made.
+
+#include "ui/pages/page.h"
+#include "ui/parameter_routes.h"
+
+#include <array>
+#include <functional>
+
+namespace kv816 {
+
+struct PageSet {
+  std::array<Page*, PAGE_SLOT_COUNT> pages{};
+
+  Page* at(PageSlot slot) const { return pages[static_cast<size_t>(slot)]; }
+  Page* home() const { return at(PageSlot::Home); }
+  Page* gain() const { return at(PageSlot::Gain); }
+  Page* delay() const { return at(PageSlot::Delay); }
+  Page* geq() const { return at(PageSlot::Geq); }
+  Page* input() const { return at(PageSlot::Input); }
+  Page* output() const { return at(PageSlot::Output); }
+};
+
+// Creates the six pages as children of `parent` (the main window's tab area).
+using PageFactory = std::function<PageSet(QWidget* parent)>;
+
+// The pages the program uses until each has its own widget.
+PageSet createPlaceholderPages(QWidget* parent);
+
+} // namespace kv816

@@ -1,0 +1,153 @@
+#include "ui/preset_list_dialog.h"
+
+#include "i18n/text.h"
+#include "link/link_events.h"
+#include "link/preset_names.h"
+#include "link/task_flags.h"
+#include "model/parameter_table.h"
+
+#include <QAbstractItemDelegate>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace kv816 {
+
+namespace {
+
+QString tr8(Text key) {
+  return QString::fromUtf8(langText(key));
+}
+
+constexpr int RECALL_OPERATION = 0x600;
+
+} // namespace
+
+PresetListDialog::PresetListDialog(ParameterTable& table, PresetNames& names, TaskFlags& flags,
+                                   MessageFn message, QWidget* parent)
+    : QDialog(parent), table_(table), names_(names), flags_(flags), message_(std::move(message)),
+      selection_(new QLabel(this)), list_(new QTableWidget(ROWS, 2, this)),
+      loadButton_(new QPushButton(this)), saveButton_(new QPushButton(this)) {
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(selection_);
+  layout->addWidget(list_);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(loadButton_);
+  buttons->addStretch();
+  buttons->addWidget(saveButton_);
+  layout->addLayout(buttons);
+  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list_->setShowGrid(true);
+  list_->verticalHeader()->hide();
+  list_->horizontalHeader()->setStretchLastSection(true);
+  connect(list_, &QTableWidget::cellClicked, this, &PresetListDialog::clickCell);
+  connect(list_->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+          &PresetListDialog::editorClosed, Qt::QueuedConnection);
+  connect(loadButton_, &QPushButton::clicked, this, &PresetListDialog::load);
+  connect(saveButton_, &QPushButton::clicked, this, &PresetListDialog::save);
+  resize(466, 342);
+  fill();
+  retranslate();
+}
+
+void PresetListDialog::retranslate() {
+  setWindowTitle(tr8(Text::Load) + QStringLiteral(" / ") + tr8(Text::Save));
+  list_->setHorizontalHeaderLabels({tr8(Text::PresetNumber), tr8(Text::PresetName)});
+  list_->setColumnWidth(0, list_->viewport()->width() / 4);
+  loadButton_->setText(tr8(Text::Load));
+  saveButton_->setText(tr8(Text::Save));
+}
+
+void PresetListDialog::fill() {
+  for (int row = 0; row < ROWS; ++row) {
+    list_->setItem(row, 0, new QTableWidgetItem(QString::number(row + 1)));
+    list_->setItem(row, 1, new QTableWidgetItem(QString::fromStdU16String(names_.name(row))));
+  }
+  selected_ = table_.value(IDX_CURRENT_PRESET) & 0xFF;
+  // The device's current preset starts marked, so Load without a click recalls it.
+  if (selected_ >= 1 && selected_ <= ROWS)
+    list_->selectRow(selected_ - 1);
+  showSelection();
+}
+
+QString PresetListDialog::selectionText() const {
+  return selection_->text();
+}
+
+void PresetListDialog::showSelection() {
+  selection_->setText(tr8(Text::CurrentPreset) + QStringLiteral(":") + QString::number(selected_));
+}
+
+void PresetListDialog::clickCell(int row, int column) {
+  if (row < 0 || row >= ROWS)
+    return;
+  if (column != 1) {
+    if (column == 0) {
+      selected_ = row + 1;
+      showSelection();
+    }
+    list_->setFocus(); // an open edit loses the focus and is committed
+    return;
+  }
+  if (row + 1 != selected_) {
+    message_(static_cast<int>(MessageKind::Ok), tr8(Text::NotCurrentPreset), QString());
+    return;
+  }
+  const QModelIndex cell = list_->model()->index(row, 1);
+  if (editRow_ == row && list_->indexWidget(cell)) {
+    list_->indexWidget(cell)->setFocus();
+    return;
+  }
+  editRow_ = row;
+  list_->editItem(list_->item(row, 1));
+}
+
+// The in-place edit has been committed (or cancelled) and closed.
+void PresetListDialog::editorClosed() {
+  const int row = editRow_;
+  editRow_ = -1;
+  if (row < 0)
+    return;
+  const QString text = list_->item(row, 1)->text();
+  if (text == QString::fromStdU16String(names_.name(row)))
+    return;
+  const int answer = message_(static_cast<int>(MessageKind::YesNo),
+                              tr8(Text::ConfirmSavePresetName), tr8(Text::Warning));
+  if (answer == static_cast<int>(MessageButton::Yes)) {
+    save();
+  } else if (selected_ >= 1 && selected_ <= ROWS) {
+    list_->item(selected_ - 1, 1)->setText(QString::fromStdU16String(names_.name(selected_ - 1)));
+  }
+}
+
+void PresetListDialog::load() {
+  const int marked = list_->currentRow();
+  // Presets are numbered 1..12; with no row marked there is nothing to recall.
+  if (marked < 0 || marked >= ROWS)
+    return;
+  table_.setParameter(IDX_PRESET_CONTROL, RECALL_OPERATION + marked + 1);
+  flags_.set(TASK_RECALL, 1);
+}
+
+void PresetListDialog::save() {
+  const QString name =
+      selected_ >= 1 && selected_ <= ROWS ? list_->item(selected_ - 1, 1)->text() : QString();
+  if (name.isEmpty()) {
+    message_(static_cast<int>(MessageKind::Ok), tr8(Text::EnterFileName), QString());
+    return;
+  }
+  std::u16string padded = name.left(NAME_LENGTH).toStdU16String();
+  padded.resize(NAME_LENGTH, u' ');
+  names_.setBuffer(padded);
+  names_.setName(selected_ - 1, padded);
+  // The bare number names the preset to store; its send mark stays as it was.
+  table_.record(IDX_PRESET_CONTROL).value.store(selected_, std::memory_order_relaxed);
+  flags_.set(TASK_STORE_NAME, 1);
+  showSelection();
+}
+
+} // namespace kv816

@@ -1,0 +1,27 @@
+#pragma once
+// The main window's row of tabs: every tab has the same fixed width and a height of 24
+// pixels, so the whole row always fits. GUI thread only.
+
+#include <QTabBar>
+
+namespace kv816 {
+
+class TabRow : public QTabBar {
+  Q_OBJECT
+public:
+  static constexpr int TAB_HEIGHT = 24;
+
+  explicit TabRow(QWidget* parent = nullptr);
+  void setTabWidth(int width);
+  int tabWidth() const { return tabWidth_; }
+  QStringList labels() const;
+
+protected:
+  QSize tabSizeHint(int index) const override;
+  QSize minimumTabSizeHint(int index) const override;
+
+private:
+  int tabWidth_ = 80;
+};
+
+} // namespace kv816
