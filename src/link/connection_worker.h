@@ -30,6 +30,7 @@
 namespace kv816 {
 
 class LinkEvents;
+class MainLoop;
 class ParameterTable;
 class Transport;
 class WorkerSession;
@@ -88,8 +89,9 @@ public:
   std::atomic<int>& meterView() { return link_.state().meterView; }
 
 private:
-  class Run;
   void threadMain();
+  void runConnections(WorkerSession& session, MainLoop& mainLoop);
+  bool readAfterHandshake(WorkerSession& session, MainLoop& mainLoop);
   void setPhase(WorkerPhase phase);
 
   ParameterTable& table_;

@@ -1,0 +1,104 @@
+#pragma once
+// A connection worker wired to the simulated device in-process: real threads, real time.
+// Every frame the worker writes is recorded with its time; the device can be silenced and
+// a test may act on a frame as it goes out (on the worker thread, before the reply).
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <vector>
+
+#include "fake_link_events.h"
+#include "i18n/language.h"
+#include "link/connection_worker.h"
+#include "link/packet.h"
+#include "link/transports/loopback_transport.h"
+#include "model/parameter_table.h"
+#include "sim/sim_loopback.h"
+#include "sim/simulated_device.h"
+
+namespace kv816::test {
+
+struct SentFrame {
+  std::chrono::steady_clock::time_point at;
+  uint8_t command;
+  std::vector<uint8_t> payload;
+};
+
+class WorkerFixture : public ::testing::Test {
+protected:
+  using Clock = std::chrono::steady_clock;
+
+  void SetUp() override { setCurrentLanguage(LanguageIndex::English); }
+  void TearDown() override { worker.reset(); }
+
+  // Builds and starts the worker against a device made from `config`.
+  void startWorker(SimConfig config = {}, WorkerOptions options = {}) {
+    device = std::make_unique<SimulatedDevice>(config);
+    options.config.linkType = LINK_USB;
+    worker = std::make_unique<ConnectionWorker>(table, events, factory(), std::move(options));
+    for (auto& [index, task] : tasks)
+      worker->setTask(index, task);
+    startedAt = Clock::now();
+    ASSERT_TRUE(worker->start());
+  }
+
+  bool waitRunning(std::chrono::milliseconds timeout = std::chrono::seconds(8)) {
+    return worker->waitUntilRunning(timeout);
+  }
+
+  std::vector<SentFrame> sent() const {
+    std::lock_guard lock(framesMutex);
+    return frames;
+  }
+  std::vector<SentFrame> sent(uint8_t command) const {
+    std::vector<SentFrame> out;
+    for (SentFrame& f : sent())
+      if (f.command == command)
+        out.push_back(std::move(f));
+    return out;
+  }
+  int countSent(uint8_t command) const { return static_cast<int>(sent(command).size()); }
+
+  ParameterTable table;
+  FakeLinkEvents events;
+  std::unique_ptr<SimulatedDevice> device;
+  std::unique_ptr<ConnectionWorker> worker;
+  Clock::time_point startedAt;
+  // While set, the device hears nothing and answers nothing.
+  std::atomic<bool> silent{false};
+  // Called on the worker thread for every frame, before the device answers it; a false
+  // return drops the frame.
+  std::function<bool(const SentFrame&)> onFrame;
+  // Installed on the worker before it starts.
+  std::map<int, WorkerTask> tasks;
+
+private:
+  TransportFactory factory() {
+    return [this](const TransportContext& ctx) {
+      auto respond = deviceResponder(*device);
+      auto recording = [this, respond](std::span<const uint8_t> frame) {
+        SentFrame f{Clock::now(), frame[2], {frame.begin() + 3, frame.end() - 2}};
+        {
+          std::lock_guard lock(framesMutex);
+          frames.push_back(f);
+        }
+        if (silent.load() || (onFrame && !onFrame(f)))
+          return std::vector<LoopbackReply>{};
+        return respond(frame);
+      };
+      return std::make_unique<LoopbackTransport>(ctx.link, recording, &ctx.events);
+    };
+  }
+
+  mutable std::mutex framesMutex;
+  std::vector<SentFrame> frames;
+};
+
+} // namespace kv816::test
