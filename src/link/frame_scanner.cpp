@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "link/packet.h"
+#include "link/receive_buffer.h"
 
 namespace kv816 {
 
@@ -51,6 +52,18 @@ ScanResult scanFrames(std::span<const uint8_t> bytes, const PacketSink& sink) {
     it = std::find(it + 1, bytes.end(), FRAME_START);
   }
   return {consumed, pending == NONE ? bytes.size() : pending};
+}
+
+void scanReceived(ReceiveBuffer& buffer, const PacketSink& sink) {
+  const size_t base = buffer.scanned();
+  const std::vector<uint8_t> scratch = buffer.copyFrom(base);
+  const ScanResult r = scanFrames(scratch, sink);
+  if (r.consumed > 0) {
+    buffer.discard(base + r.consumed);
+    buffer.setScanned(r.resume - r.consumed);
+  } else {
+    buffer.setScanned(base + r.resume);
+  }
 }
 
 } // namespace kv816

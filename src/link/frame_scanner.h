@@ -36,4 +36,13 @@ struct ScanResult {
 // command, always inside `bytes`).
 ScanResult scanFrames(std::span<const uint8_t> bytes, const PacketSink& sink);
 
+class ReceiveBuffer;
+
+// One receive pass over the buffer: scans from its resume point, dispatches through
+// `sink`, discards the consumed bytes and moves the resume point. Start bytes before the
+// resume point were judged for good by earlier passes, so skipping them gives exactly the
+// packets of a scan from offset 0 without rescanning the whole buffer for every chunk.
+// The caller serialises passes over one buffer.
+void scanReceived(ReceiveBuffer& buffer, const PacketSink& sink);
+
 } // namespace kv816

@@ -73,18 +73,9 @@ void Link::onBytesReceived(std::span<const uint8_t> bytes) {
   // The shortest packet (no payload) is five bytes; it is handled as soon as it is whole.
   if (buffer_.size() < MIN_FRAME_SIZE)
     return;
-  // Start bytes before the resume point were judged for good by earlier scans: skipping
-  // them gives the same packets without rescanning the whole buffer for every chunk.
-  const size_t base = buffer_.scanned();
-  const std::vector<uint8_t> scratch = buffer_.copyFrom(base);
-  const ScanResult r = scanFrames(
-      scratch, [this](uint8_t command, auto payload) { handlePacket(command, payload); });
-  if (r.consumed > 0) {
-    buffer_.discard(base + r.consumed);
-    buffer_.setScanned(r.resume - r.consumed);
-  } else {
-    buffer_.setScanned(base + r.resume);
-  }
+  scanReceived(buffer_, [this](uint8_t command, std::span<const uint8_t> payload) {
+    handlePacket(command, payload);
+  });
 }
 
 void Link::handlePacket(uint8_t command, std::span<const uint8_t> payload) {
