@@ -7,6 +7,7 @@
 #include "ui/progress_window.h"
 #include "ui/qt_link_events.h"
 #include "ui/qt_translations.h"
+#include "ui/screenshot_run.h"
 #include "ui/single_instance.h"
 
 #include <QApplication>
@@ -17,6 +18,9 @@ namespace kv816 {
 StartOptions parseStartOptions(const QStringList& arguments) {
   StartOptions options;
   options.demoByDefault = arguments.contains(QStringLiteral("--demo-by-default"));
+  const qsizetype shots = arguments.indexOf(QStringLiteral("--screenshots"));
+  if (shots >= 0 && shots + 1 < arguments.size())
+    options.screenshotFolder = arguments[shots + 1];
   return options;
 }
 
@@ -44,6 +48,8 @@ LanguageIndex startLanguage(int stored, const QLocale& system) {
 }
 
 namespace {
+
+constexpr int SCREENSHOT_LINK_TIMEOUT_MS = 20000;
 
 // The language has not been read yet, so the message is in Simplified Chinese.
 int refuseSecondCopy(SingleInstance& instance) {
@@ -89,6 +95,8 @@ int runApplication(int argc, char** argv) {
   window.initialise();
   session.start(events);
   window.show();
+  if (!options.screenshotFolder.isEmpty())
+    new ScreenshotRun(window, options.screenshotFolder, SCREENSHOT_LINK_TIMEOUT_MS);
   const int code = QApplication::exec();
   session.stop();
   return code;

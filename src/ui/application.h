@@ -13,9 +13,12 @@ struct StartOptions {
   // Run the simulated device in-process when Configuration.ini names no link and no
   // DemoDevice setting (./run passes this).
   bool demoByDefault = false;
+  // Save PNGs of the main window in each language into this folder, then quit.
+  QString screenshotFolder;
 };
 
-// Parses the program's arguments ("--demo-by-default"); unknown ones are ignored.
+// Parses the program's arguments ("--demo-by-default", "--screenshots DIR"); unknown ones
+// are ignored.
 StartOptions parseStartOptions(const QStringList& arguments);
 
 // The platform locale number of a Qt locale: 0x0804 mainland Chinese, 0x0404 Taiwan,

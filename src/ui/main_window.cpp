@@ -275,6 +275,11 @@ bool MainWindow::confirmExit() {
          MessageButton::Yes;
 }
 
+void MainWindow::closeWithoutAsking() {
+  exitConfirmed_ = true;
+  close();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (!exitConfirmed_ && !confirmExit()) {
     event->ignore();

@@ -84,6 +84,8 @@ public:
   // The page number on show (the value written into meterView).
   int shownPageNumber() const { return shownPage_; }
   DeviceSession& session() { return session_; }
+  // Closes as if the exit question had been answered Yes (the screenshot mode).
+  void closeWithoutAsking();
 
 signals:
   // The network transport found several modules; the chooser dialog answers synchronously.

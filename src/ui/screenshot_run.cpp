@@ -1,0 +1,73 @@
+#include "ui/screenshot_run.h"
+
+#include "i18n/language.h"
+#include "i18n/text.h"
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QTextStream>
+#include <QTimer>
+
+namespace kv816 {
+
+namespace {
+
+constexpr int POLL_MS = 200;
+// Time for a language refresh and a repaint to settle before the picture is taken.
+constexpr int SETTLE_MS = 400;
+const char* const LANGUAGE_TAGS[3] = {"zh_CN", "zh_TW", "en"};
+
+void settle() {
+  QTimer wait;
+  wait.setSingleShot(true);
+  QEventLoop loop;
+  QObject::connect(&wait, &QTimer::timeout, &loop, &QEventLoop::quit);
+  wait.start(SETTLE_MS);
+  loop.exec();
+}
+
+} // namespace
+
+ScreenshotRun::ScreenshotRun(MainWindow& window, const QString& folder, int timeoutMs)
+    : QObject(&window), window_(window), folder_(folder), timeoutMs_(timeoutMs) {
+  QTimer::singleShot(POLL_MS, this, &ScreenshotRun::poll);
+}
+
+void ScreenshotRun::poll() {
+  waitedMs_ += POLL_MS;
+  const bool linked =
+      window_.statusText(0) == QString::fromUtf8(langText(Text::LinkStatusSuccessful));
+  if (!linked && waitedMs_ < timeoutMs_) {
+    QTimer::singleShot(POLL_MS, this, &ScreenshotRun::poll);
+    return;
+  }
+  QTextStream(stderr) << (linked ? "link up" : "link not up; taking the pictures anyway")
+                      << Qt::endl;
+  capture();
+}
+
+bool ScreenshotRun::saveLanguage(int language) {
+  window_.setLanguage(static_cast<LanguageIndex>(language));
+  settle();
+  const QString path = QDir(folder_).filePath(
+      QStringLiteral("kv816-%1.png").arg(QString::fromLatin1(LANGUAGE_TAGS[language])));
+  const bool saved = window_.grab().save(path);
+  QTextStream(stderr) << (saved ? "saved " : "could not save ") << path << Qt::endl;
+  return saved;
+}
+
+void ScreenshotRun::capture() {
+  QDir().mkpath(folder_);
+  const LanguageIndex original = currentLanguage();
+  bool saved = true;
+  for (int language = 0; language < 3; ++language)
+    saved = saveLanguage(language) && saved;
+  window_.setLanguage(original);
+  settle();
+  window_.closeWithoutAsking();
+  QApplication::exit(saved ? 0 : 1);
+}
+
+} // namespace kv816
