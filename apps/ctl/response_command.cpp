@@ -23,6 +23,10 @@
 namespace kv816 {
 namespace {
 
+// kv816ctl's exit codes for a bad command line and for a file that cannot be read or written.
+constexpr int USAGE_ERROR = 1;
+constexpr int FILE_ERROR = 3;
+
 struct ResponseOptions {
   std::string channel;
   std::string from;
@@ -284,14 +288,14 @@ void runResponse(const ResponseOptions& o) {
   const int channel = parseChannelName(o.channel);
   const auto table = std::make_unique<ParameterTable>();
   if (const std::string error = loadTable(o.from, *table); !error.empty()) {
-    fail(error, 1);
+    fail(error, FILE_ERROR);
   }
   const ResponseView view = o.geq ? ResponseView::GraphicEq : ResponseView::Channel;
   const bool svg = !o.svg.empty();
   const std::vector<double> freqs = svg ? columnFrequencies() : listFrequencies(o.csv);
   ChannelResponse r;
   if (computeChannelResponse(*table, channel, view, freqs, r) != ResponseStatus::Ok) {
-    fail("--geq needs an input channel (in1..in4)", 2);
+    fail("--geq needs an input channel (in1..in4)", USAGE_ERROR);
   }
   if (!svg) {
     if (o.csv) {
@@ -306,7 +310,7 @@ void runResponse(const ResponseOptions& o) {
   writeSvg(text, o.channel + (o.geq ? " graphic EQ" : "") + " response", r, colour);
   std::ofstream file(o.svg, std::ios::binary | std::ios::trunc);
   if (!(file << text.str()) || !file.flush()) {
-    fail("cannot write \"" + o.svg + "\"", 1);
+    fail("cannot write \"" + o.svg + "\"", FILE_ERROR);
   }
 }
 
