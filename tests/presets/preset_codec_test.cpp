@@ -40,7 +40,7 @@ void put32(std::vector<uint8_t>& bytes, size_t at, uint32_t v) {
 std::vector<uint8_t> sealed(std::vector<uint8_t> plain, int32_t offset, int32_t count) {
   put32(plain, 256, static_cast<uint32_t>(offset));
   put32(plain, 266, static_cast<uint32_t>(count));
-  const size_t at = static_cast<size_t>(offset) + 2 * static_cast<size_t>(count);
+  const auto at = static_cast<size_t>(int64_t{offset} + 2 * int64_t{count});
   plain.resize(at + 4);
   put32(plain, at, crc16(std::span(plain).first(at)));
   return plain;
@@ -145,6 +145,8 @@ TEST(PresetCodec, HeaderNumbersAreCheckedAgainstTheData) {
       {"negative count", negativeCount, PresetResult::BadData},
       {"negative offset", negativeOffset, PresetResult::BadData},
       {"count above the table", sealed(plain, 512, PARAM_COUNT + 1), PresetResult::BadData},
+      {"negative offset, valid checksum", sealed(plain, -2, 400), PresetResult::BadData},
+      {"checksum cut short", {plain.begin(), plain.end() - 2}, PresetResult::BadData},
       {"empty", {}, PresetResult::BadData},
       {"200 bytes", {plain.begin(), plain.begin() + 200}, PresetResult::BadData},
   };
