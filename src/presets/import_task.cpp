@@ -1,0 +1,132 @@
+#include "presets/import_task.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "i18n/text.h"
+#include "link/full_read.h"
+#include "link/link.h"
+#include "link/link_events.h"
+#include "link/packet.h"
+#include "link/worker_batches.h"
+#include "link/worker_session.h"
+#include "model/parameter_table.h"
+#include "presets/preset_file.h"
+#include "presets/preset_task_inputs.h"
+
+namespace kv816 {
+
+namespace {
+using std::chrono::milliseconds;
+constexpr auto relaxed = std::memory_order_relaxed;
+
+void show(WorkerSession& s, Text text) {
+  s.events().showMessage(MessageKind::Ok, std::string(langText(text)), {});
+}
+
+bool linkUp(WorkerSession& s) {
+  const LinkState& st = s.state();
+  return st.connected.load(relaxed) && st.missCount.load(relaxed) < st.missLimit.load(relaxed) &&
+         s.running();
+}
+
+bool skipped(int index) {
+  return std::find(std::begin(IMPORT_SKIPPED), std::end(IMPORT_SKIPPED), index) !=
+         std::end(IMPORT_SKIPPED);
+}
+
+// Every file entry but the last; even an unchanged value is marked, so the device gets
+// the whole file.
+void applyFile(ParameterTable& table, const std::vector<int32_t>& values) {
+  const int last = std::min(static_cast<int>(values.size()) - 1, PARAM_COUNT);
+  for (int i = 0; i < last; ++i) {
+    if (!skipped(i))
+      table.setParameter(i, values[static_cast<size_t>(i)]);
+  }
+}
+
+int countTaken(const ParameterTable& table) {
+  int taken = 0;
+  for (int i = 0; i <= IMPORT_LAST; ++i)
+    taken += table.mustSend(i) ? 0 : 1;
+  return taken;
+}
+
+// Passes over the table until the device has echoed every marked entry (or each has gone
+// out as often as the retry limit allows) or the link is down.
+void writeUntilTaken(WorkerSession& s) {
+  ParameterTable& table = s.table();
+  const uint32_t wait = s.state().batchWait.load(relaxed);
+  while (linkUp(s)) {
+    for (int i = 0; i <= IMPORT_LAST && linkUp(s); ++i) {
+      if (table.takeRefresh(i))
+        s.events().post(Notify::ParameterChanged, i);
+      if (!table.mustSend(i))
+        continue;
+      const std::vector<uint8_t> batch = collectWriteBatch(table, s.writeBatchPosition);
+      if (!batch.empty())
+        s.request(cmd::WRITE, batch, wait);
+      s.progress().setPosition(countTaken(table));
+    }
+    s.sleepFor(milliseconds(1));
+    if (countTaken(table) >= IMPORT_LAST + 1)
+      break;
+  }
+}
+
+// Loads and checks the file; on refusal the message has been shown.
+TaskResult loadFile(WorkerSession& s, const PresetTaskInputs& inputs, PresetFile& file) {
+  if (file.loadPreset(inputs.name()) != PresetResult::Done) {
+    s.progress().hide();
+    show(s, Text::NoFiles);
+    return TaskResult::NoFile;
+  }
+  if (file.header().passwordFlag == 1) {
+    s.progress().hide();
+    show(s, Text::DataHasPassword);
+    return TaskResult::Password;
+  }
+  if (file.header().modelId != s.link().deviceInfo().deviceId.load(relaxed)) {
+    s.progress().hide();
+    show(s, Text::WrongFileVersion);
+    return TaskResult::WrongModel;
+  }
+  return TaskResult::Done;
+}
+} // namespace
+
+TaskResult importTask(WorkerSession& s, const PresetTaskInputs& inputs, TaskOutcome* outcome) {
+  s.sleepFor(milliseconds(10));
+  s.link().taskFlags().clear(TASK_IMPORT);
+  TaskResult result = TaskResult::Done;
+  PresetFile file(inputs.folders());
+  if (inputs.name().empty()) {
+    show(s, Text::EnterFileName);
+    result = TaskResult::EmptyName;
+  } else {
+    result = loadFile(s, inputs, file);
+    if (result == TaskResult::Password)
+      return report(outcome, result); // ends at once: no link check, no further message
+  }
+  if (result == TaskResult::Done) {
+    ParameterTable& table = s.table();
+    applyFile(table, file.values());
+    s.progress().show(Text::UpdateSceneProgress, PARAM_COUNT);
+    table.clearRetryCounts();
+    s.writeBatchPosition = 0;
+    writeUntilTaken(s);
+    s.sleepFor(milliseconds(100));
+    if (linkUp(s))
+      fullReadWithNotification(s);
+  }
+  s.progress().hide();
+  if (!linkUp(s)) {
+    if (s.running()) // no message box while the host shuts down
+      show(s, Text::WriteDataFailed);
+    result = result == TaskResult::Done ? TaskResult::LinkDown : result;
+  }
+  return report(outcome, result);
+}
+
+} // namespace kv816
