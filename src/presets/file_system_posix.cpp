@@ -1,5 +1,6 @@
 #include "presets/file_system.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -50,10 +51,19 @@ bool writeAll(int fd, std::span<const uint8_t> bytes) {
 }
 
 // Creates a fresh temporary file in the target's folder, so the rename stays on one file
-// system. Returns the open descriptor and fills `tempPath`.
+// system. The name is unique per process and call; O_EXCL refuses any name already taken.
+// Returns the open descriptor (mode 0666 less the umask) and fills `tempPath`.
 int createTemporary(const fs::path& target, std::string& tempPath) {
-  tempPath = target.string() + ".tmp-XXXXXX";
-  return ::mkstemp(tempPath.data());
+  static std::atomic<unsigned> counter{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    tempPath = target.string() + ".tmp-" + std::to_string(::getpid()) + "-" +
+               std::to_string(counter.fetch_add(1, std::memory_order_relaxed));
+    const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) {
+      return fd;
+    }
+  }
+  return -1;
 }
 
 // Moves the finished temporary file to `target` without ever replacing an existing file:
@@ -120,10 +130,6 @@ FileWriteStatus writeFileAtomically(const fs::path& path, std::span<const uint8_
   if (fd.get() < 0) {
     return FileWriteStatus::Failed;
   }
-  // mkstemp makes the file private; a settings or preset file is an ordinary user file.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd.get(), 0666 & ~mask);
   const bool written = writeAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
   if (!fd.close() || !written) {
     ::unlink(temp.c_str());
