@@ -1,0 +1,228 @@
+#define ASIO_STANDALONE
+#include "link/transports/net_transport.h"
+
+#include <asio.hpp>
+
+#include <array>
+#include <cstdio>
+
+#include "link/link.h"
+#include "link/link_events.h"
+#include "link/packet.h"
+#include "link/transports/net_address.h"
+#include "model/parameter_table.h"
+
+namespace kv816 {
+namespace {
+constexpr auto relaxed = std::memory_order_relaxed;
+constexpr auto MODULE_POLL = std::chrono::milliseconds(20);
+constexpr auto CONNECT_RETRY = std::chrono::milliseconds(100);
+constexpr int PROBE_CONNECTS = 3;
+constexpr int PROBE_READS = 5;
+constexpr uint32_t PROBE_READ_WAIT_MS = 1000;
+constexpr size_t RECEIVE_CHUNK = 1500;
+const std::array<uint8_t, 7> READ_INDEX_0 = {0x80, 0x05, 0x06, 0x00, 0x00, 0x13, 0xC5};
+} // namespace
+
+// One TCP connection with the io_context its socket belongs to.
+struct NetTransport::Connection {
+  asio::io_context io;
+  asio::ip::tcp::socket socket{io};
+};
+
+NetTransport::NetTransport(Link& link, ModuleCommands& modules, LinkEvents* events,
+                           NetSettings settings)
+    : link_(link), events_(events), settings_(std::move(settings)),
+      discovery_(modules, events, settings_), pause_(link.state().workerRun) {}
+
+NetTransport::~NetTransport() {
+  close();
+}
+
+bool NetTransport::isOpen() const {
+  return link_.state().connected.load(relaxed);
+}
+
+bool NetTransport::open() {
+  LinkState& state = link_.state();
+  closeConnection();
+  discovery_.setModuleAddress(0);
+  discovery_.clearDiscovered();
+  if (!state.workerRun.load(relaxed))
+    return false;
+  discovery_.start();
+  pause_.pauseFor(std::chrono::milliseconds(50));
+  while (waitForModule()) {
+    if (chooseAndConnect())
+      return true;
+    // The module did not answer over TCP: find one again.
+    discovery_.setModuleAddress(0);
+  }
+  return false;
+}
+
+// Until a module is free or linked to this computer; false once the worker stops.
+bool NetTransport::waitForModule() {
+  while (!discovery_.moduleAvailable())
+    if (!pause_.pauseFor(MODULE_POLL))
+      return false;
+  return link_.state().workerRun.load(relaxed);
+}
+
+bool NetTransport::chooseAndConnect() {
+  LinkState& state = link_.state();
+  if (events_)
+    events_->send(Notify::LinkStatus, LINK_LOST);
+  pause_.pauseFor(std::chrono::milliseconds(50));
+  if (const auto modules = discovery_.discovered(); modules.size() > 1) {
+    if (events_)
+      events_->send(Notify::ModulesFound, static_cast<int>(modules.size()));
+    if (settings_.chooseModule)
+      discovery_.setModuleAddress(settings_.chooseModule(modules));
+    discovery_.clearDiscovered();
+    pause_.pauseFor(std::chrono::milliseconds(100));
+  }
+  state.connected.store(false, relaxed);
+  while (state.workerRun.load(relaxed)) {
+    const uint32_t module = discovery_.moduleAddress();
+    if (module == 0)
+      return false;
+    if (!connectTo(module)) {
+      pause_.pauseFor(CONNECT_RETRY);
+      continue;
+    }
+    const bool answered = probe(static_cast<uint32_t>(settings_.probeWait.count()));
+    if (events_)
+      events_->send(Notify::LinkStatus, answered ? LINK_FOUND : LINK_LOST);
+    if (!answered)
+      return false;
+    state.connected.store(true, relaxed);
+    return true;
+  }
+  return false;
+}
+
+// A read of index 0 over the new connection: the device is there when entry 0 comes back.
+bool NetTransport::probe(uint32_t waitMs) {
+  ParameterTable& table = link_.table();
+  table.record(IDX_DEVICE_ID).uiRefresh.store(0, relaxed);
+  const uint8_t readIndex0[] = {0x00, 0x00};
+  link_.sendAndWait(cmd::READ, readIndex0, waitMs);
+  return table.uiRefresh(IDX_DEVICE_ID);
+}
+
+bool NetTransport::connectTo(uint32_t address) {
+  closeConnection();
+  if (!destinationAllowed(address)) {
+    noticeOnce(refusalText(address));
+    return false;
+  }
+  auto connection = std::make_unique<Connection>();
+  asio::ip::tcp::socket& socket = connection->socket;
+  asio::error_code result = asio::error::timed_out;
+  socket.async_connect({asio::ip::address_v4(address), settings_.tcpPort},
+                       [&result](asio::error_code ec) { result = ec; });
+  connection->io.run_for(settings_.connectWait);
+  if (result == asio::error::timed_out) {
+    asio::error_code ignored;
+    socket.close(ignored);
+    connection->io.restart();
+    connection->io.run();
+    return false;
+  }
+  if (result)
+    return false;
+  asio::error_code ignored;
+  socket.set_option(asio::ip::tcp::no_delay(true), ignored);
+  std::lock_guard lock(connectionMutex_);
+  connection_ = std::move(connection);
+  receiver_ = std::thread([this, c = connection_.get()] { receiveLoop(c); });
+  return true;
+}
+
+void NetTransport::receiveLoop(Connection* connection) {
+  std::array<uint8_t, RECEIVE_CHUNK> buffer{};
+  const LinkState& state = link_.state();
+  while (state.workerRun.load(relaxed)) {
+    asio::error_code ec;
+    const size_t n = connection->socket.receive(asio::buffer(buffer), 0, ec);
+    if (ec || n == 0)
+      return; // closed by either side; the silence accounting notices a lost device
+    link_.onBytesReceived(std::span(buffer.data(), n));
+  }
+}
+
+void NetTransport::closeConnection() {
+  std::lock_guard lock(connectionMutex_);
+  if (connection_) {
+    asio::error_code ignored;
+    connection_->socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+  }
+  if (receiver_.joinable())
+    receiver_.join();
+  if (connection_) {
+    asio::error_code ignored;
+    connection_->socket.close(ignored);
+    connection_.reset();
+  }
+}
+
+void NetTransport::close() {
+  pause_.wake();
+  discovery_.stop();
+  closeConnection();
+  link_.state().connected.store(false, relaxed);
+}
+
+bool NetTransport::sendRaw(std::span<const uint8_t> bytes) {
+  bool failed = false;
+  {
+    std::lock_guard lock(connectionMutex_);
+    if (!connection_)
+      return false;
+    asio::error_code ec;
+    asio::write(connection_->socket, asio::buffer(bytes.data(), bytes.size()), ec);
+    failed = static_cast<bool>(ec);
+  }
+  if (failed)
+    closeConnection();
+  return !failed;
+}
+
+void NetTransport::write(std::span<const uint8_t> frame) {
+  sendRaw(frame);
+}
+
+void NetTransport::reconnectProbe() {
+  bool connected = false;
+  for (int i = 0; i < PROBE_CONNECTS && !connected; ++i)
+    connected = connectTo(discovery_.moduleAddress());
+  if (!connected)
+    return;
+  LinkState& state = link_.state();
+  const int waiting = state.waitingForReply.load(relaxed);
+  for (int i = 0; i < PROBE_READS; ++i) {
+    state.waitingForReply.store(1, relaxed);
+    sendRaw(READ_INDEX_0);
+    const bool answered =
+        link_.replySemaphore().waitFor(std::chrono::milliseconds(PROBE_READ_WAIT_MS));
+    if (answered || !state.workerRun.load(relaxed))
+      break;
+  }
+  // The sender the probe interrupted may still be waiting for its own reply.
+  state.waitingForReply.store(waiting, relaxed);
+}
+
+void NetTransport::noticeOnce(const std::string& text) {
+  {
+    std::lock_guard lock(noticeMutex_);
+    if (!noticed_.insert(text).second)
+      return;
+  }
+  if (settings_.notice)
+    settings_.notice(text);
+  else
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+} // namespace kv816
