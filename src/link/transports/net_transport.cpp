@@ -194,9 +194,10 @@ void NetTransport::write(std::span<const uint8_t> frame) {
 }
 
 void NetTransport::reconnectProbe() {
+  const uint32_t module = discovery_.moduleAddress();
   bool connected = false;
-  for (int i = 0; i < PROBE_CONNECTS && !connected; ++i)
-    connected = connectTo(discovery_.moduleAddress());
+  for (int i = 0; i < PROBE_CONNECTS && !connected && module != 0; ++i)
+    connected = connectTo(module);
   if (!connected)
     return;
   LinkState& state = link_.state();
