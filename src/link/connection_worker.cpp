@@ -58,8 +58,15 @@ Handshake handshake(WorkerSession& s) {
 
 ConnectionWorker::ConnectionWorker(ParameterTable& table, LinkEvents& events,
                                    TransportFactory factory, WorkerOptions options)
-    : table_(table), events_(events), factory_(std::move(factory)), options_(std::move(options)),
-      link_(table) {
+    : ownedLink_(std::make_unique<Link>(table)), link_(*ownedLink_), table_(table), events_(events),
+      factory_(std::move(factory)), options_(std::move(options)) {
+  link_.setModuleReplyHandler([this](std::string_view text) { modules_.onModuleReply(text); });
+}
+
+ConnectionWorker::ConnectionWorker(Link& link, LinkEvents& events, TransportFactory factory,
+                                   WorkerOptions options)
+    : link_(link), table_(link.table()), events_(events), factory_(std::move(factory)),
+      options_(std::move(options)) {
   link_.setModuleReplyHandler([this](std::string_view text) { modules_.onModuleReply(text); });
 }
 

@@ -57,8 +57,12 @@ struct WorkerOptions {
 
 class ConnectionWorker {
 public:
-  // `table` and `events` must outlive the worker.
+  // `table` and `events` must outlive the worker; the worker owns its Link.
   ConnectionWorker(ParameterTable& table, LinkEvents& events, TransportFactory factory,
+                   WorkerOptions options = {});
+  // Drives a Link the host owns (and its table); `link` and `events` must outlive the
+  // worker. The worker installs its module-reply handler on the link while it exists.
+  ConnectionWorker(Link& link, LinkEvents& events, TransportFactory factory,
                    WorkerOptions options = {});
   // Stops the worker and joins its thread: no thread outlives the worker.
   ~ConnectionWorker();
@@ -84,6 +88,7 @@ public:
   bool waitUntilRunning(std::chrono::milliseconds timeout);
 
   Link& link() { return link_; }
+  ParameterTable& table() { return table_; }
   ModuleCommands& modules() { return modules_; }
   // The page on show (written by the main window); selects the meter request.
   std::atomic<int>& meterView() { return link_.state().meterView; }
@@ -94,11 +99,12 @@ private:
   bool readAfterHandshake(WorkerSession& session, MainLoop& mainLoop);
   void setPhase(WorkerPhase phase);
 
+  std::unique_ptr<Link> ownedLink_;
+  Link& link_;
   ParameterTable& table_;
   LinkEvents& events_;
   TransportFactory factory_;
   WorkerOptions options_;
-  Link link_;
   ModuleCommands modules_;
   StopSignal stopSignal_;
   std::array<WorkerTask, WORKER_TASK_LAST + 1> tasks_{};

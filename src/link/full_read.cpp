@@ -159,9 +159,13 @@ void readPresetNames(WorkerSession& s, int extraPreset) {
   s.send(cmd::READ, READ_CURRENT_PRESET);
 }
 
-void sendKeepAlive(WorkerSession& s) {
+bool sendKeepAlive(WorkerSession& s, uint32_t echoWaitMs) {
   s.table().countTransmission(IDX_HOST_ALIVE);
-  s.send(cmd::WRITE, KEEP_ALIVE);
+  if (echoWaitMs == 0) {
+    s.send(cmd::WRITE, KEEP_ALIVE);
+    return true;
+  }
+  return s.request(cmd::WRITE, KEEP_ALIVE, echoWaitMs);
 }
 
 } // namespace kv816

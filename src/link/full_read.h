@@ -5,6 +5,8 @@
 //
 // Threads: the worker thread, through its WorkerSession.
 
+#include <cstdint>
+
 namespace kv816 {
 
 class WorkerSession;
@@ -24,7 +26,8 @@ bool fullReadWithNotification(WorkerSession& session);
 // `extraPreset` when it is not 0, then reads the current preset number. Waits for nothing.
 void readPresetNames(WorkerSession& session, int extraPreset);
 
-// Writes index 1167 = 1 (the host is alive), counting it like a write of that entry.
-void sendKeepAlive(WorkerSession& session);
+// Writes index 1167 = 1 (the host is alive), counting it like a write of that entry. With
+// `echoWaitMs` above 0 it waits that long for the echo; false when the wait timed out.
+bool sendKeepAlive(WorkerSession& session, uint32_t echoWaitMs = 0);
 
 } // namespace kv816

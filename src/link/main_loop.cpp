@@ -133,7 +133,11 @@ void MainLoop::keepAlive() {
   const uint32_t now = s_.now();
   if (now - lastKeepAlive_ <= KEEP_ALIVE_MS)
     return;
-  sendKeepAlive(s_);
+  // On a page without meters the keep-alive's echo is the only answer the device gives,
+  // and the silent meter requests before it count as misses. Waiting for the echo lets it
+  // reset the count before the cycle checks it, so a healthy idle link is not dropped.
+  if (!sendKeepAlive(s_, s_.state().ackWait.load(relaxed)))
+    s_.dropIfClosed();
   lastKeepAlive_ = now;
 }
 

@@ -35,7 +35,7 @@ TEST_F(ModuleWorker, AHotspotChangeIsSentThroughTheDeviceAndConfirmed) {
 }
 
 TEST_F(ModuleWorker, ACommandWithoutReplyGoesOutNineTimesThenIsDropped) {
-  onFrame = [](const SentFrame& f) { return f.command != cmd::MODULE_TEXT; };
+  setFrameFilter([](const SentFrame& f) { return f.command != cmd::MODULE_TEXT; });
   worker->modules().queueModuleCommand(module_slot::SET_WIFI_MODE, "Set_WiFiMode:2");
   ASSERT_TRUE(events.waitFor([&] { return !worker->modules().pending(10); }, 5s));
   EXPECT_EQ(countSent(cmd::MODULE_TEXT), 9);

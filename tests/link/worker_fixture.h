@@ -73,9 +73,12 @@ protected:
   Clock::time_point startedAt;
   // While set, the device hears nothing and answers nothing.
   std::atomic<bool> silent{false};
-  // Called on the worker thread for every frame, before the device answers it; a false
-  // return drops the frame.
-  std::function<bool(const SentFrame&)> onFrame;
+  // `filter` is called on the worker thread for every frame, before the device answers
+  // it; a false return drops the frame. May be set while the worker runs.
+  void setFrameFilter(std::function<bool(const SentFrame&)> filter) {
+    std::lock_guard lock(framesMutex);
+    frameFilter = std::move(filter);
+  }
   // Installed on the worker before it starts.
   std::map<int, WorkerTask> tasks;
 
@@ -85,11 +88,13 @@ private:
       auto respond = deviceResponder(*device);
       auto recording = [this, respond](std::span<const uint8_t> frame) {
         SentFrame f{Clock::now(), frame[2], {frame.begin() + 3, frame.end() - 2}};
+        std::function<bool(const SentFrame&)> filter;
         {
           std::lock_guard lock(framesMutex);
           frames.push_back(f);
+          filter = frameFilter;
         }
-        if (silent.load() || (onFrame && !onFrame(f)))
+        if (silent.load() || (filter && !filter(f)))
           return std::vector<LoopbackReply>{};
         return respond(frame);
       };
@@ -99,6 +104,7 @@ private:
 
   mutable std::mutex framesMutex;
   std::vector<SentFrame> frames;
+  std::function<bool(const SentFrame&)> frameFilter;
 };
 
 } // namespace kv816::test
