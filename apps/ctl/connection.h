@@ -1,0 +1,92 @@
+#pragma once
+// The device side of kv816ctl: connection options, the link configuration they make, and
+// one connection worker with the preset tasks installed.
+//
+// Threads: everything here runs on the main thread except the jobs handed to runOnWorker,
+// which run on the worker thread.
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "ctl/terminal_events.h"
+#include "link/connection_worker.h"
+#include "link/task_outcome.h"
+#include "model/parameter_table.h"
+#include "presets/link_config.h"
+#include "presets/preset_task_inputs.h"
+
+namespace CLI {
+class App;
+}
+
+namespace kv816 {
+
+class WorkerSession;
+
+struct ConnectionOptions {
+  std::string link;       // usb, net, serial or bt; empty: Configuration.ini
+  std::string port;       // serial or Bluetooth port to use (only this one)
+  int baud = 0;           // 0: Configuration.ini
+  std::string netAddress; // where discovery asks; empty: Configuration.ini
+  int netUdpPort = 0;
+  int netTcpPort = 0;
+  int netLocalUdpPort = 0;
+  bool demo = false;
+  int timeoutSeconds = 15;
+};
+
+// Adds the connection options to the program (they apply to every device command).
+void addConnectionOptions(CLI::App& app, ConnectionOptions& options);
+
+// Configuration.ini's link settings with the command line's choices on top. An explicit
+// network address turns the /24 sweep off. `error` is set for an unknown link name.
+LinkConfig resolveLinkConfig(const ConnectionOptions& options, std::string& error);
+
+// The worker task slot kv816ctl uses for its own short jobs on the worker thread.
+inline constexpr int TASK_HOST_JOB = 15;
+
+class DeviceConnection {
+public:
+  DeviceConnection(const ConnectionOptions& options, TerminalEvents& events);
+  ~DeviceConnection();
+
+  // Starts the worker and waits until it runs with a device. `skipFullRead`: go straight
+  // to the main loop after the handshake. Returns EXIT_OK, EXIT_USAGE (bad options) or
+  // EXIT_LINK (no device within the time-out; a message has been printed).
+  int open(bool skipFullRead);
+
+  ParameterTable& table() { return table_; }
+  Link& link() { return worker_->link(); }
+  ConnectionWorker& worker() { return *worker_; }
+  PresetTaskInputs& fileInputs() { return fileInputs_; }
+  bool linkUp();
+
+  // Raises a task whose inputs the caller has prepared and waits for its result.
+  std::optional<TaskResult> runTask(int task, std::chrono::milliseconds timeout);
+  // Runs `job` on the worker thread in its next task pass; false on time-out.
+  bool runOnWorker(std::function<void(WorkerSession&)> job, std::chrono::milliseconds timeout);
+  // Reads the entries from the device (read requests, repeated until every one was
+  // reported); false on time-out.
+  bool readEntries(const std::vector<int>& indexes, std::chrono::milliseconds timeout);
+
+  std::chrono::milliseconds timeout() const {
+    return std::chrono::seconds(options_.timeoutSeconds);
+  }
+
+private:
+  void learnDevice();
+
+  ConnectionOptions options_;
+  TerminalEvents& events_;
+  ParameterTable table_;
+  PresetTaskInputs fileInputs_;
+  TaskOutcome outcome_;
+  std::mutex jobMutex_;
+  std::function<void(WorkerSession&)> job_;
+  std::unique_ptr<ConnectionWorker> worker_;
+};
+
+} // namespace kv816

@@ -1,0 +1,197 @@
+// kv816ctl info, dump, get, set: the device's identity and table, one entry at a time or
+// all of them.
+
+#include <CLI/CLI.hpp>
+
+#include <array>
+#include <unistd.h>
+
+#include "ctl/ctl_context.h"
+#include "ctl/exit_codes.h"
+#include "ctl/param_names.h"
+#include "ctl/param_values.h"
+#include "ctl/table_print.h"
+#include "link/link.h"
+
+namespace kv816 {
+
+namespace {
+using namespace std::chrono_literals;
+constexpr auto relaxed = std::memory_order_relaxed;
+
+struct Assignment {
+  std::string name;
+  ParamRef ref;
+  int raw = 0;
+};
+
+std::string lockedPresets(uint32_t mask) {
+  std::string list;
+  for (int p = 1; p <= 12; ++p)
+    if (mask & (1u << p))
+      list += (list.empty() ? "" : ", ") + std::to_string(p);
+  return list.empty() ? "none" : list;
+}
+
+int info(DeviceConnection& device, TerminalEvents&) {
+  device.readEntries({IDX_CURRENT_PRESET}, device.timeout());
+  const DeviceInfo& info = device.link().deviceInfo();
+  std::printf("device id: %d\n", info.deviceId.load(relaxed));
+  std::printf("current preset: %d\n", device.table().value(IDX_CURRENT_PRESET) & 0xFF);
+  std::printf("presets: %d\n", info.presetCount.load(relaxed));
+  std::printf("locked presets: %s\n", lockedPresets(info.lockMask.load(relaxed)).c_str());
+  return EXIT_OK;
+}
+
+int dump(DeviceConnection& device, bool json) {
+  std::array<int32_t, PARAM_COUNT> values{};
+  for (int i = 0; i < PARAM_COUNT; ++i)
+    values[static_cast<size_t>(i)] = device.table().value(i);
+  if (json) {
+    std::printf("{\"device_id\":%d,\"current_preset\":%d,%s}\n",
+                device.link().deviceInfo().deviceId.load(relaxed),
+                values[IDX_CURRENT_PRESET] & 0xFF, tableJsonMembers(values).c_str());
+  } else {
+    printTable(stdout, values);
+  }
+  return EXIT_OK;
+}
+
+bool parseNames(const std::vector<std::string>& names, std::vector<ParamRef>& refs) {
+  for (const std::string& name : names) {
+    const std::optional<ParamRef> ref = parseParamName(name);
+    if (!ref) {
+      std::fprintf(stderr, "kv816ctl: unknown parameter %s (see kv816ctl --help)\n", name.c_str());
+      return false;
+    }
+    refs.push_back(*ref);
+  }
+  return true;
+}
+
+bool parseAssignments(const std::vector<std::string>& texts, std::vector<Assignment>& out) {
+  for (const std::string& text : texts) {
+    const size_t eq = text.find('=');
+    const std::string name = text.substr(0, eq);
+    const std::optional<ParamRef> ref = parseParamName(name);
+    if (eq == std::string::npos || !ref) {
+      std::fprintf(stderr, "kv816ctl: expected PARAM=VALUE with a known PARAM, got %s\n",
+                   text.c_str());
+      return false;
+    }
+    const ParsedValue value = parseParamValue(ref->kind, text.substr(eq + 1));
+    if (!value.raw) {
+      std::fprintf(stderr, "kv816ctl: %s: %s\n", name.c_str(), value.error.c_str());
+      return false;
+    }
+    out.push_back({name, *ref, *value.raw});
+  }
+  return true;
+}
+
+std::vector<int> indexesOf(const std::vector<Assignment>& assignments) {
+  std::vector<int> indexes;
+  for (const Assignment& a : assignments)
+    indexes.push_back(a.ref.index);
+  return indexes;
+}
+
+// Writes the values, waits for the device's echoes, then reads them back: only values the
+// device now holds count as set.
+int set(DeviceConnection& device, const std::vector<Assignment>& assignments) {
+  ParameterTable& table = device.table();
+  for (const Assignment& a : assignments)
+    table.setParameter(a.ref.index, a.raw);
+  const auto deadline = std::chrono::steady_clock::now() + device.timeout();
+  auto pending = [&] {
+    for (const Assignment& a : assignments)
+      if (table.mustSend(a.ref.index))
+        return true;
+    return false;
+  };
+  while (pending() && std::chrono::steady_clock::now() < deadline && device.linkUp())
+    std::this_thread::sleep_for(10ms);
+  if (pending() || !device.readEntries(indexesOf(assignments), device.timeout())) {
+    std::fprintf(stderr, "kv816ctl: the device did not confirm the new values in time\n");
+    return EXIT_LINK;
+  }
+  int result = EXIT_OK;
+  for (const Assignment& a : assignments) {
+    const int now = table.wireValue(a.ref.index);
+    std::printf("%s = %s\n", paramName(a.ref.index).c_str(),
+                formatParamValue(a.ref.kind, now).c_str());
+    if (now != (a.raw & 0xFFFF)) {
+      std::fprintf(stderr, "kv816ctl: the device kept %s for %s\n",
+                   formatParamValue(a.ref.kind, now).c_str(), a.name.c_str());
+      result = EXIT_LINK;
+    }
+  }
+  return result;
+}
+} // namespace
+
+void addDeviceCommands(CLI::App& app, CtlContext& ctx) {
+  CLI::App* infoCmd = app.add_subcommand("info", "Show the device's identity and presets state");
+  infoCmd->callback([&ctx] { ctx.run = [&ctx] { return withDevice(ctx, true, info); }; });
+
+  auto json = std::make_shared<bool>(false);
+  CLI::App* dumpCmd = app.add_subcommand("dump", "Read and print the device's whole table");
+  dumpCmd->add_flag("--json", *json, "Print JSON");
+  dumpCmd->callback([&ctx, json] {
+    ctx.run = [&ctx, json] {
+      return withDevice(ctx, false,
+                        [json](DeviceConnection& d, TerminalEvents&) { return dump(d, *json); });
+    };
+  });
+
+  auto names = std::make_shared<std::vector<std::string>>();
+  CLI::App* getCmd = app.add_subcommand("get", "Read parameters, e.g. get out2.peq3.gain");
+  getCmd->add_option("PARAM", *names, "Parameter names")->required();
+  getCmd->callback([&ctx, names] {
+    ctx.run = [&ctx, names] {
+      std::vector<ParamRef> refs;
+      if (!parseNames(*names, refs))
+        return static_cast<int>(EXIT_USAGE);
+      return withDevice(ctx, true, [&refs](DeviceConnection& d, TerminalEvents&) {
+        std::vector<int> indexes;
+        for (const ParamRef& r : refs)
+          indexes.push_back(r.index);
+        if (!d.readEntries(indexes, d.timeout())) {
+          std::fprintf(stderr, "kv816ctl: the device did not report the values in time\n");
+          return static_cast<int>(EXIT_LINK);
+        }
+        for (const ParamRef& r : refs)
+          std::printf("%s = %s\n", paramName(r.index).c_str(),
+                      formatParamValue(r.kind, d.table().wireValue(r.index)).c_str());
+        return static_cast<int>(EXIT_OK);
+      });
+    };
+  });
+
+  auto texts = std::make_shared<std::vector<std::string>>();
+  CLI::App* setCmd =
+      app.add_subcommand("set", "Write parameters, e.g. set out2.peq3.gain=-3.5dB in1.mute=on");
+  setCmd->add_option("PARAM=VALUE", *texts, "Assignments")->required();
+  setCmd->callback([&ctx, texts] {
+    ctx.run = [&ctx, texts] {
+      std::vector<Assignment> assignments;
+      if (!parseAssignments(*texts, assignments))
+        return static_cast<int>(EXIT_USAGE);
+      return withDevice(ctx, true, [&assignments](DeviceConnection& d, TerminalEvents&) {
+        return set(d, assignments);
+      });
+    };
+  });
+}
+
+int withDevice(CtlContext& ctx, bool skipFullRead,
+               const std::function<int(DeviceConnection&, TerminalEvents&)>& command) {
+  TerminalEvents events(::isatty(STDERR_FILENO) == 1);
+  DeviceConnection device(ctx.connection, events);
+  const int opened = device.open(skipFullRead);
+  if (opened != EXIT_OK)
+    return opened;
+  return command(device, events);
+}
+
+} // namespace kv816

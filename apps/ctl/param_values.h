@@ -1,0 +1,26 @@
+#pragma once
+// Values in engineering units for kv816ctl: "-3.5dB", "1k", "2.4ms", "on", "ABD", ...,
+// or "raw:N" for the parameter word itself. formatParamValue's text is always accepted
+// back by parseParamValue for the same kind. Pure functions; any thread.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ctl/param_names.h"
+
+namespace kv816 {
+
+struct ParsedValue {
+  std::optional<int> raw; // the parameter word, when the text was valid
+  std::string error;      // why not, for the user
+};
+
+// Reads `text` as a value of `kind`. Units are optional and case-insensitive; numbers use
+// a decimal point. Values outside the range the program's controls allow are refused.
+ParsedValue parseParamValue(ValueKind kind, std::string_view text);
+
+// The value in engineering units ("-3.5dB", "57.3Hz", "OFF", "on", "4.0:1").
+std::string formatParamValue(ValueKind kind, int raw);
+
+} // namespace kv816

@@ -1,0 +1,165 @@
+// kv816ctl export, import, presets, recall, name: preset files and the device's own presets.
+
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <thread>
+
+#include "ctl/ctl_context.h"
+#include "ctl/exit_codes.h"
+#include "i18n/text.h"
+#include "link/full_read.h"
+#include "link/link.h"
+#include "link/preset_tasks.h"
+#include "link/worker_session.h"
+#include "presets/preset_file.h"
+
+namespace kv816 {
+
+namespace {
+using namespace std::chrono_literals;
+constexpr auto TASK_TIMEOUT = 180s; // a whole write and read back on a slow link
+
+int exitCodeOf(std::optional<TaskResult> result) {
+  if (!result) {
+    std::fprintf(stderr, "kv816ctl: the device task did not finish in time\n");
+    return EXIT_LINK;
+  }
+  switch (*result) {
+  case TaskResult::Done:
+    return EXIT_OK;
+  case TaskResult::EmptyName:
+    return EXIT_USAGE;
+  case TaskResult::NoFile:
+  case TaskResult::Password:
+  case TaskResult::WrongModel:
+  case TaskResult::SaveFailed:
+    return EXIT_FILE;
+  default:
+    return EXIT_LINK;
+  }
+}
+
+// Names travel as UTF-16 code units; the device keeps the low byte of each.
+std::u16string fromUtf8(const std::string& text) {
+  std::u16string out;
+  for (size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+    uint32_t code = extra == 0 ? c : c & (0x3F >> extra);
+    for (int k = 1; k <= extra && i + static_cast<size_t>(k) < text.size(); ++k)
+      code = code << 6 | (static_cast<unsigned char>(text[i + static_cast<size_t>(k)]) & 0x3F);
+    out += static_cast<char16_t>(code > 0xFFFF ? u'?' : code);
+    i += static_cast<size_t>(extra) + 1;
+  }
+  return out;
+}
+
+std::string toUtf8(const std::u16string& text) {
+  std::string out;
+  for (char16_t c : text) {
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+int exportFile(DeviceConnection& device, const std::string& file, bool force) {
+  // The command line names files relative to the current folder, not the preset folder.
+  const std::string path = std::filesystem::absolute(file).string();
+  if (!force && PresetFile(device.fileInputs().folders()).presetExists(path)) {
+    std::fprintf(stderr, "kv816ctl: %s exists; use --force to replace it\n",
+                 PresetFile::withExtension(path).c_str());
+    return EXIT_FILE;
+  }
+  device.fileInputs().setName(path);
+  return exitCodeOf(device.runTask(TASK_EXPORT, TASK_TIMEOUT));
+}
+
+int importFile(DeviceConnection& device, const std::string& file) {
+  device.fileInputs().setName(file);
+  return exitCodeOf(device.runTask(TASK_IMPORT, TASK_TIMEOUT));
+}
+
+int listPresets(DeviceConnection& device) {
+  PresetNames& names = device.link().presetNames();
+  const bool asked =
+      device.runOnWorker([](WorkerSession& s) { readPresetNames(s, 0); }, device.timeout());
+  const auto deadline = std::chrono::steady_clock::now() + 2s;
+  auto allReceived = [&] {
+    for (int s = 0; s < PRESET_SLOTS; ++s)
+      if (!names.received(s))
+        return false;
+    return true;
+  };
+  while (asked && !allReceived() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(10ms);
+  if (!asked || !allReceived()) {
+    std::fprintf(stderr, "kv816ctl: the device did not report its preset names in time\n");
+    return EXIT_LINK;
+  }
+  device.readEntries({IDX_CURRENT_PRESET}, 2s);
+  const int current = device.table().value(IDX_CURRENT_PRESET) & 0xFF;
+  for (int s = 0; s < PRESET_SLOTS; ++s)
+    std::printf("%c%2d  %s\n", s + 1 == current ? '*' : ' ', s + 1, toUtf8(names.name(s)).c_str());
+  return EXIT_OK;
+}
+
+template <typename Command>
+void onRun(CLI::App* sub, CtlContext& ctx, bool skipFullRead, Command command) {
+  sub->callback([&ctx, skipFullRead, command] {
+    ctx.run = [&ctx, skipFullRead, command] {
+      return withDevice(ctx, skipFullRead,
+                        [&](DeviceConnection& d, TerminalEvents&) { return command(d); });
+    };
+  });
+}
+} // namespace
+
+void addPresetCommands(CLI::App& app, CtlContext& ctx) {
+  struct Args {
+    std::string file;
+    bool force = false;
+    int preset = 0;
+    std::string name;
+  };
+  auto a = std::make_shared<Args>();
+
+  // The export task reads the whole table itself, so no connection needs the start-up read.
+  CLI::App* exp = app.add_subcommand("export", "Read the device into a preset file (.jib)");
+  exp->add_option("FILE", a->file, "Preset file")->required();
+  exp->add_flag("--force", a->force, "Replace an existing file");
+  onRun(exp, ctx, true, [a](DeviceConnection& d) { return exportFile(d, a->file, a->force); });
+
+  CLI::App* imp = app.add_subcommand("import", "Write a preset file (.jib) into the device");
+  imp->add_option("FILE", a->file, "Preset file")->required();
+  onRun(imp, ctx, true, [a](DeviceConnection& d) { return importFile(d, a->file); });
+
+  CLI::App* list = app.add_subcommand("presets", "List the device's twelve presets");
+  onRun(list, ctx, true, [](DeviceConnection& d) { return listPresets(d); });
+
+  CLI::App* recall = app.add_subcommand("recall", "Run preset N (1-12) in the device");
+  recall->add_option("N", a->preset, "Preset number")->required()->check(CLI::Range(1, 12));
+  onRun(recall, ctx, true, [a](DeviceConnection& d) {
+    requestRecall(d.link(), a->preset);
+    return exitCodeOf(d.runTask(TASK_RECALL, TASK_TIMEOUT));
+  });
+
+  CLI::App* name = app.add_subcommand("name", "Store the name of preset N (1-12)");
+  name->add_option("N", a->preset, "Preset number")->required()->check(CLI::Range(1, 12));
+  name->add_option("TEXT", a->name, "The name (20 characters reach the device)")->required();
+  onRun(name, ctx, true, [a](DeviceConnection& d) {
+    requestNameStore(d.link(), a->preset, fromUtf8(a->name));
+    return exitCodeOf(d.runTask(TASK_STORE_NAME, TASK_TIMEOUT));
+  });
+}
+
+} // namespace kv816

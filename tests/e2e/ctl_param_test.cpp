@@ -1,0 +1,156 @@
+// kv816ctl's parameter names and engineering-unit values.
+
+#include <gtest/gtest.h>
+
+#include "ctl/param_names.h"
+#include "ctl/param_values.h"
+#include "model/channel_layout.h"
+#include "model/factory_defaults.h"
+#include "model/parameter_table.h"
+
+namespace kv816 {
+namespace {
+
+TEST(CtlParamNames, NamesMapToTheLayoutsIndexes) {
+  const struct {
+    const char* name;
+    int index;
+    ValueKind kind;
+  } cases[] = {
+      {"in1.mute", 21, ValueKind::Flag},
+      {"inB.gain", 195, ValueKind::ChannelGain},
+      {"IN4.Delay", 540, ValueKind::Delay},
+      {"in1.geq1.type", 27, ValueKind::BandType},
+      {"in1.geq31.gain", 149, ValueKind::EqGain},
+      {"in1.geq12.gain", 29 + 4 * 11, ValueKind::EqGain},
+      {"in1.peq1.freq", 152, ValueKind::Frequency},
+      {"in1.noisegate", 19, ValueKind::NoiseGate},
+      {"in1.link", 20, ValueKind::InputLink},
+      {"out1.link", 715, ValueKind::OutputLink},
+      {"out3.routing", 709, ValueKind::Routing},
+      {"out2.peq3.gain", 785 + 8, ValueKind::EqGain},
+      {"out8.peq10.q", 1146, ValueKind::Q},
+      {"out1.hpf.freq", 726, ValueKind::HpfFrequency},
+      {"out1.lpf.type", 727, ValueKind::LowPassType},
+      {"out1.comp.ratio", 720, ValueKind::Ratio},
+      {"out1.comp.threshold", 723, ValueKind::Threshold},
+      {"idx1165", 1165, ValueKind::Raw},
+      {"#0", 0, ValueKind::Raw},
+  };
+  for (const auto& c : cases) {
+    const std::optional<ParamRef> ref = parseParamName(c.name);
+    ASSERT_TRUE(ref) << c.name;
+    EXPECT_EQ(ref->index, c.index) << c.name;
+    EXPECT_EQ(ref->kind, c.kind) << c.name;
+  }
+}
+
+TEST(CtlParamNames, NamesOutsideTheSchemeOrMissingFunctionsAreRefused) {
+  for (const char* name :
+       {"in5.gain", "out9.mute", "out0.mute", "in1.hpf.freq", "out1.geq3.gain", "out1.noisegate",
+        "in1.routing", "in1.peq11.gain", "in1.geq0.gain", "in1.peq1.slope", "idx1175", "#-1",
+        "gain", "in1.", "in1.peq.gain", "in1.peq1x.gain"})
+    EXPECT_FALSE(parseParamName(name)) << name;
+}
+
+TEST(CtlParamNames, EveryChannelEntryHasANameThatReadsBack) {
+  for (int index = 0; index < PARAM_COUNT; ++index) {
+    const std::optional<ParamRef> ref = parseParamName(paramName(index));
+    ASSERT_TRUE(ref) << paramName(index);
+    EXPECT_EQ(ref->index, index) << paramName(index);
+  }
+}
+
+TEST(CtlParamValues, EngineeringUnitsGiveTheDeviceWords) {
+  const struct {
+    ValueKind kind;
+    const char* text;
+    int raw;
+  } cases[] = {
+      {ValueKind::ChannelGain, "-3.5dB", 325},
+      {ValueKind::ChannelGain, "12", 480},
+      {ValueKind::ChannelGain, "-36 db", 0},
+      {ValueKind::EqGain, "-15dB", 350},
+      {ValueKind::EqGain, "+1.5", 515},
+      {ValueKind::Frequency, "1k", 1000},
+      {ValueKind::Frequency, "1.2kHz", 1200},
+      {ValueKind::Frequency, "57.3Hz", 33341},
+      {ValueKind::Frequency, "99.9", 33767},
+      {ValueKind::HpfFrequency, "OFF", 32958},
+      {ValueKind::LpfFrequency, "off", 20001},
+      {ValueKind::Q, "1.41", 141},
+      {ValueKind::Q, "1/12dB", 0x8064},
+      {ValueKind::Delay, "2.4ms", 115},
+      {ValueKind::Delay, "0.3", 14},
+      {ValueKind::Ratio, "4:1", 40},
+      {ValueKind::Attack, "1.4ms", 14},
+      {ValueKind::Release, "x8", 8},
+      {ValueKind::Threshold, "-10dBu", 90},
+      {ValueKind::NoiseGate, "-80dB", 80},
+      {ValueKind::Flag, "on", 1},
+      {ValueKind::Flag, "off", 0},
+      {ValueKind::InputLink, "C", 4},
+      {ValueKind::OutputLink, "8", 128},
+      {ValueKind::Routing, "ABD", 11},
+      {ValueKind::Routing, "none", 0},
+      {ValueKind::BandType, "hs", 5},
+      {ValueKind::HighPassType, "lr48", 30},
+      {ValueKind::LowPassType, "butter24", 21},
+      {ValueKind::ChannelGain, "raw:360", 360},
+      {ValueKind::Raw, "65535", 65535},
+  };
+  for (const auto& c : cases) {
+    const ParsedValue v = parseParamValue(c.kind, c.text);
+    ASSERT_TRUE(v.raw) << c.text << ": " << v.error;
+    EXPECT_EQ(*v.raw, c.raw) << c.text;
+  }
+}
+
+TEST(CtlParamValues, ValuesOutsideTheControlsRangesAreRefused) {
+  const struct {
+    ValueKind kind;
+    const char* text;
+  } cases[] = {
+      {ValueKind::ChannelGain, "12.1dB"},
+      {ValueKind::ChannelGain, "-3.5dBx"},
+      {ValueKind::EqGain, "16"},
+      {ValueKind::Frequency, "19Hz"},
+      {ValueKind::Frequency, "20.1k"},
+      {ValueKind::Frequency, "off"},
+      {ValueKind::Q, "0.3"},
+      {ValueKind::Delay, "500.1ms"},
+      {ValueKind::Release, "5"},
+      {ValueKind::Threshold, "15dBu"},
+      {ValueKind::Flag, "maybe"},
+      {ValueKind::InputLink, "E"},
+      {ValueKind::Routing, "AE"},
+      {ValueKind::Raw, "65536"},
+      {ValueKind::ChannelGain, "raw:-1"},
+      {ValueKind::ChannelGain, ""},
+  };
+  for (const auto& c : cases)
+    EXPECT_FALSE(parseParamValue(c.kind, c.text).raw) << c.text;
+}
+
+// What `get` and `dump` print is accepted by `set` and gives the same word, for every
+// entry of the factory defaults.
+TEST(CtlParamValues, PrintedValuesReadBackToTheSameWord) {
+  ParameterTable table;
+  table.loadDefaults();
+  for (int index = 19; index <= IDX_CHANNELS_LAST; ++index) {
+    const ParamRef ref = paramOfIndex(index);
+    const std::string text = formatParamValue(ref.kind, table.wireValue(index));
+    const ParsedValue back = parseParamValue(ref.kind, text);
+    if (text == "OFF")
+      continue; // every crossover frequency outside 20 Hz..20 kHz shows OFF
+    ASSERT_TRUE(back.raw) << paramName(index) << " " << text << ": " << back.error;
+    EXPECT_EQ(*back.raw, table.wireValue(index)) << paramName(index) << " " << text;
+  }
+  EXPECT_EQ(formatParamValue(ValueKind::ChannelGain, 325), "-3.5dB");
+  EXPECT_EQ(formatParamValue(ValueKind::Frequency, 33341), "57.3Hz");
+  EXPECT_EQ(formatParamValue(ValueKind::Delay, 115), "2.396ms");
+  EXPECT_EQ(formatParamValue(ValueKind::Routing, 11), "ABD");
+}
+
+} // namespace
+} // namespace kv816
