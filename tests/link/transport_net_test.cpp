@@ -223,6 +223,30 @@ TEST_F(NetTransportTest, LoopbackOnlyRefusesOtherDestinationsBeforeAnySocketCall
     EXPECT_EQ(std::count(seen.begin(), seen.end(), expected), 1) << expected;
 }
 
+TEST_F(NetTransportTest, EveryDiscoveryDatagramArrivesAtTheConfiguredLoopbackAddress) {
+  // A socket stands where the module would be; no module answers, so discovery repeats.
+  const int listener = ::socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in in{};
+  in.sin_family = AF_INET;
+  in.sin_addr.s_addr = htonl(0x7F000005);
+  in.sin_port = htons(udpPort);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&in), sizeof in), 0);
+  settings.broadcastAddress = "127.0.0.5";
+  NetDiscovery discovery(modules, nullptr, settings);
+  discovery.start();
+  ASSERT_TRUE(test::waitFor([&] { return discovery.datagramsSent() >= 2; }));
+  discovery.stop();
+  int arrived = 0;
+  char text[64];
+  while (::recv(listener, text, sizeof text, MSG_DONTWAIT) > 0) {
+    EXPECT_EQ(std::string(text, 7), "Get_IP:");
+    ++arrived;
+  }
+  ::close(listener);
+  EXPECT_EQ(arrived, discovery.datagramsSent());
+  EXPECT_EQ(discovery.datagramsRefused(), 0);
+}
+
 TEST_F(NetTransportTest, TakenLocalPortFallsBackToAFreeOneAndSaysSoOnce) {
   BoundPort taken(SOCK_DGRAM, 0); // any address, like the discovery socket
   ASSERT_NE(taken.port(), 0);
