@@ -75,7 +75,7 @@ LinkConfig resolveLinkConfig(const ConnectionOptions& o, std::string& error) {
     config.netUdpPort = static_cast<uint16_t>(o.netUdpPort);
   if (o.netTcpPort > 0)
     config.netTcpPort = static_cast<uint16_t>(o.netTcpPort);
-  if (o.netLocalUdpPort > 0)
+  if (o.netLocalUdpPort >= 0)
     config.netLocalUdpPort = static_cast<uint16_t>(o.netLocalUdpPort);
   if (o.demo)
     config.demoDevice = true;

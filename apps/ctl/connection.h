@@ -33,7 +33,7 @@ struct ConnectionOptions {
   std::string netAddress; // where discovery asks; empty: Configuration.ini
   int netUdpPort = 0;
   int netTcpPort = 0;
-  int netLocalUdpPort = 0;
+  int netLocalUdpPort = -1; // 0: any free port
   bool demo = false;
   int timeoutSeconds = 15;
 };

@@ -198,6 +198,40 @@ TEST_F(CtlEndToEnd, SetReturnsAfterTheDeviceHasTheValuesAndGetReadsThem) {
   EXPECT_EQ(state.table[21], 1);
 }
 
+// The port the simulator printed for an endpoint ("kv816-sim: tcp 127.0.0.1:40123").
+std::string endpointPort(const std::string& output, const std::string& kind) {
+  const std::string key = "kv816-sim: " + kind + " 127.0.0.1:";
+  const size_t at = output.find(key);
+  if (at == std::string::npos)
+    return {};
+  const size_t start = at + key.size();
+  return output.substr(start, output.find('\n', start) - start);
+}
+
+TEST_F(CtlEndToEnd, NetworkLinkOnLoopbackChangesTheModuleAndTheTable) {
+  ASSERT_TRUE(
+      sim.start({"--tcp", "127.0.0.1:0", "--udp", "127.0.0.1:0", "--state-file", statePath}));
+  ASSERT_TRUE(sim.waitReady());
+  const std::vector<std::string> net{"--link",           "net",
+                                     "--net-address",    "127.0.0.1",
+                                     "--tcp-port",       endpointPort(sim.output(), "tcp"),
+                                     "--udp-port",       endpointPort(sim.output(), "udp"),
+                                     "--local-udp-port", "0"};
+  auto run = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), net.begin(), net.end());
+    return runCtl(args);
+  };
+  const CtlRun hotspot = run({"wifi", "hotspot", "Stage", "12345678"});
+  ASSERT_EQ(hotspot.exitCode, 0) << hotspot.err;
+  const CtlRun show = run({"wifi", "show"});
+  ASSERT_EQ(show.exitCode, 0) << show.err;
+  EXPECT_NE(show.out.find("hotspot ssid: Stage\n"), std::string::npos) << show.out;
+  EXPECT_EQ(run({"wifi", "hotspot", "Stage", "1234567"}).exitCode, 1);
+  const CtlRun set = run({"set", "out1.gain=-6dB"});
+  ASSERT_EQ(set.exitCode, 0) << set.err;
+  EXPECT_EQ(finalState().table[718], 300);
+}
+
 TEST_F(CtlEndToEnd, NoDeviceIsALinkFailure) {
   const CtlRun run = ctl({"--timeout", "2", "get", "in1.gain"});
   EXPECT_EQ(run.exitCode, 2);
