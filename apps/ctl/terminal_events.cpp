@@ -29,10 +29,10 @@ void TerminalProgress::setRange(int low, int high) {
   high_ = high > low ? high : low + 1;
 }
 
+// The line is drawn when its text follows: the link writes both at every step.
 void TerminalProgress::setPosition(int position) {
   std::lock_guard lock(mutex_);
   position_ = position;
-  draw();
 }
 
 void TerminalProgress::setText(const std::string& text) {
