@@ -18,7 +18,8 @@ const char* const NAMING_HELP =
   peqK.type|freq|gain|q                      every channel (K = 1..10)
   idxN or #N                                 any entry by index, raw
 Values in engineering units (-3.5dB, 1k, 57.3Hz, 2.4ms, 1.41, 4:1, on/off, ABD, OFF,
-bypass/peq/hs/ls, bessel12..lr48) or raw:N.)";
+bypass/peq/hs/ls, bessel12..lr48) or raw:N.
+Exit codes: 0 done, 1 usage, 2 link (no device, no answer, refused), 3 file.)";
 
 } // namespace
 
