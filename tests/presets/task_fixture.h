@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "link/packet.h"
 #include "link/preset_tasks.h"
 #include "link/worker_fixture.h"
+#include "link/worker_session.h"
 #include "model/channel_layout.h"
 #include "presets/export_task.h"
 #include "presets/import_task.h"
@@ -16,6 +18,8 @@ namespace kv816::test {
 
 class TaskFixture : public WorkerFixture {
 protected:
+  static constexpr int LEARN_DEVICE = 15;
+
   void SetUp() override {
     WorkerFixture::SetUp();
     tasks[TASK_EXPORT] = [this](WorkerSession& s) { exportTask(s, inputs, &outcome); };
@@ -23,10 +27,22 @@ protected:
     tasks[TASK_RECALL] = [this](WorkerSession& s) { recallTask(s, &outcome); };
     tasks[TASK_STORE_NAME] = [this](WorkerSession& s) { storeNameTask(s, &outcome); };
   }
-  // The start-up full read also learns the device's identity and lock state.
+  // Without the start-up read; the identity and the running preset's lock (which the
+  // tasks check) are asked for as the command-line tool does.
   void start(SimConfig config = {}) {
-    startWorker(config);
+    WorkerOptions options;
+    options.skipFullRead = true;
+    tasks[LEARN_DEVICE] = [this](WorkerSession& s) {
+      const uint8_t info[] = {0x00};
+      const uint8_t currentPreset[] = {IDX_CURRENT_PRESET >> 8, IDX_CURRENT_PRESET & 0xFF};
+      s.request(cmd::INFO, info, 500);
+      s.sleepFor(std::chrono::milliseconds(50)); // the lock form follows the identity
+      s.request(cmd::READ, currentPreset, 500);
+      outcome.finish(TaskResult::Done);
+    };
+    startWorker(config, options);
     ASSERT_TRUE(waitRunning());
+    ASSERT_EQ(run(LEARN_DEVICE), TaskResult::Done);
   }
   Link& link() { return worker->link(); }
   // Raises `task` (after the host's own preparation) and waits for its result.
