@@ -1,8 +1,10 @@
-// Recovery: kv816-sim is killed and started again twenty times while a user edits over the
-// serial link (the simulator's pseudo-terminal). Each time the worker reports the loss,
-// opens the port again when it comes back and reads the whole device; the process ends
-// with as many threads and descriptors as it had, and the device holds what the program
-// shows.
+// Recovery: kv816-sim is killed and started again while a user edits: twenty times over
+// the serial link (the simulator's pseudo-terminal), and KV816_RECOVERY_TCP_CYCLES times
+// (default 2) over loopback TCP, where each loss waits out the silence accounting (about
+// 17 s: three silent seconds, then fifteen sends that each wait a second for an echo).
+// Each time the worker reports the loss, opens the link again when the device is back and
+// reads the whole device; the process ends with as many threads and descriptors as it
+// had, and the device holds what the program shows.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +15,7 @@
 
 #include "e2e/soak_support.h"
 #include "i18n/language.h"
+#include "link/transports/net_transport.h"
 #include "link/transports/serial_transport.h"
 #include "sim/sim_process.h"
 
@@ -23,7 +26,10 @@ using namespace soak;
 using testing::SimProcess;
 using testing::uniqueTempPath;
 
-constexpr int CYCLES = 20;
+struct RecoveryLink {
+  const char* name;
+  int linkType;
+};
 
 bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
   const auto deadline = Clock::now() + timeout;
@@ -35,19 +41,40 @@ bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
   return true;
 }
 
-class RecoveryTest : public ::testing::Test {
+class RecoveryTest : public ::testing::TestWithParam<RecoveryLink> {
 protected:
   void SetUp() override { setCurrentLanguage(LanguageIndex::English); }
   void TearDown() override { ::unlink(statePath.c_str()); }
 
   std::unique_ptr<SimProcess> startSim() {
     auto sim = std::make_unique<SimProcess>();
-    const bool ready =
-        sim->start({"--pty", ptyPath, "--state-file", statePath}) && sim->waitReady();
+    std::vector<std::string> args{"--state-file", statePath};
+    if (network()) {
+      const std::string tcp = "127.0.0.1:" + std::to_string(tcpPort);
+      const std::string udp = "127.0.0.1:" + std::to_string(udpPort);
+      args.insert(args.end(), {"--tcp", tcp, "--udp", udp});
+    } else {
+      args.insert(args.end(), {"--pty", ptyPath});
+    }
+    const bool ready = sim->start(args) && sim->waitReady();
     return ready ? std::move(sim) : nullptr;
   }
 
+  bool network() const { return GetParam().linkType == LINK_NETWORK; }
+
   TransportFactory factory() {
+    if (network()) {
+      NetSettings net;
+      net.broadcastAddress = "127.0.0.1";
+      net.sweep = false;
+      net.udpPort = udpPort;
+      net.localUdpPort = 0;
+      net.tcpPort = tcpPort;
+      net.notice = [](const std::string&) {};
+      return [net](const TransportContext& c) -> std::unique_ptr<Transport> {
+        return std::make_unique<NetTransport>(c.link, c.modules, &c.events, net);
+      };
+    }
     SerialSettings serial;
     serial.preferredPorts = {ptyPath};
     serial.listSystemPorts = [] { return std::vector<std::string>{}; }; // never real ports
@@ -67,16 +94,19 @@ protected:
 
   std::string ptyPath = uniqueTempPath("recovery-pty");
   std::string statePath = uniqueTempPath("recovery-state");
+  uint16_t tcpPort = freeLoopbackPort(SOCK_STREAM);
+  uint16_t udpPort = freeLoopbackPort(SOCK_DGRAM);
 };
 
-TEST_F(RecoveryTest, TwentyKillsAreEachReportedReopenedAndReadWithoutLeaks) {
+TEST_P(RecoveryTest, EachKillIsReportedReopenedAndReadWithoutLeaks) {
+  const int cycles = network() ? positiveFromEnv("KV816_RECOVERY_TCP_CYCLES", 2) : 20;
   const ResourceCount atStart;
   std::unique_ptr<SimProcess> sim = startSim();
   ASSERT_TRUE(sim);
   ParameterTable table;
   CountingEvents events;
   WorkerOptions options;
-  options.config.linkType = LINK_SERIAL;
+  options.config.linkType = GetParam().linkType;
   auto worker = std::make_unique<ConnectionWorker>(table, events, factory(), options);
   ASSERT_TRUE(worker->start());
   ASSERT_TRUE(readAgain(*worker, events, 0));
@@ -88,17 +118,22 @@ TEST_F(RecoveryTest, TwentyKillsAreEachReportedReopenedAndReadWithoutLeaks) {
 
   std::mt19937 random(7);
   int recovered = 0;
-  for (int cycle = 0; cycle < CYCLES; ++cycle) {
+  for (int cycle = 0; cycle < cycles; ++cycle) {
     std::this_thread::sleep_for(std::chrono::milliseconds(random() % 400 + 100));
     const int losses = events.losses.load();
     const int reads = events.readsDone.load();
     sim->stop(SIGKILL);
-    if (!waitUntil([&] { return events.losses.load() > losses; }, 5s))
+    if (!waitUntil([&] { return events.losses.load() > losses; }, 30s)) {
+      ADD_FAILURE() << "cycle " << cycle << ": no loss reported";
       break;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(random() % 200 + 50));
     sim = startSim();
-    if (!sim || !readAgain(*worker, events, reads))
+    if (!sim || !readAgain(*worker, events, reads)) {
+      ADD_FAILURE() << "cycle " << cycle << ": not read again, phase "
+                    << static_cast<int>(worker->phase());
       break;
+    }
     ++recovered;
   }
   const ResourceCount afterCycles;
@@ -106,8 +141,7 @@ TEST_F(RecoveryTest, TwentyKillsAreEachReportedReopenedAndReadWithoutLeaks) {
   user.join();
   const bool settled = waitSettled(*worker, 20s);
   worker->stop();
-  ASSERT_TRUE(sim);
-  ASSERT_EQ(sim->stop(SIGTERM), 0);
+  ASSERT_TRUE(sim && sim->stop(SIGTERM) == 0) << "the last simulator did not end well";
   const std::optional<DeviceState> device = readDeviceState(statePath);
   ASSERT_TRUE(device.has_value());
   const int lost = lostEdits(editor, events.losses.load(), *device);
@@ -116,15 +150,16 @@ TEST_F(RecoveryTest, TwentyKillsAreEachReportedReopenedAndReadWithoutLeaks) {
   sim.reset();
   const ResourceCount atEnd;
 
-  std::printf("recovery: %d of %d cycles, losses reported %d, found %d, full reads %d, edits %d, "
-              "threads %d/%d/%d/%d, descriptors %d/%d/%d/%d, lost edits %d, mismatches %d\n",
-              recovered, CYCLES, events.losses.load(), events.found.load(), events.readsDone.load(),
-              editor.edits(), atStart.threads, connected.threads, afterCycles.threads,
-              atEnd.threads, atStart.descriptors, connected.descriptors, afterCycles.descriptors,
-              atEnd.descriptors, lost, mismatches);
-  EXPECT_EQ(recovered, CYCLES);
-  EXPECT_GE(events.losses.load(), CYCLES);
-  EXPECT_GE(events.readsDone.load(), CYCLES + 1);
+  std::printf(
+      "recovery %s: %d of %d cycles, losses reported %d, found %d, full reads %d, edits %d, "
+      "threads %d/%d/%d/%d, descriptors %d/%d/%d/%d, lost edits %d, mismatches %d\n",
+      GetParam().name, recovered, cycles, events.losses.load(), events.found.load(),
+      events.readsDone.load(), editor.edits(), atStart.threads, connected.threads,
+      afterCycles.threads, atEnd.threads, atStart.descriptors, connected.descriptors,
+      afterCycles.descriptors, atEnd.descriptors, lost, mismatches);
+  EXPECT_EQ(recovered, cycles);
+  EXPECT_GE(events.losses.load(), cycles);
+  EXPECT_GE(events.readsDone.load(), cycles + 1);
   EXPECT_EQ(afterCycles.threads, connected.threads);
   EXPECT_EQ(afterCycles.descriptors, connected.descriptors);
   EXPECT_EQ(atEnd.threads, atStart.threads);
@@ -134,6 +169,11 @@ TEST_F(RecoveryTest, TwentyKillsAreEachReportedReopenedAndReadWithoutLeaks) {
   EXPECT_EQ(mismatches, 0);
   EXPECT_TRUE(events.messages().empty()) << events.messages().front();
 }
+
+INSTANTIATE_TEST_SUITE_P(Links, RecoveryTest,
+                         ::testing::Values(RecoveryLink{"serial", LINK_SERIAL},
+                                           RecoveryLink{"tcp", LINK_NETWORK}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace kv816

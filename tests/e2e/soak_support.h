@@ -42,8 +42,8 @@ using namespace std::chrono_literals;
 inline constexpr int FIRST_EDITABLE = IDX_INPUT_FIRST;
 inline constexpr int LAST_EDITABLE = IDX_CHANNELS_LAST;
 
-// Seconds from the environment variable, else the short form's default.
-inline int secondsFromEnv(const char* name, int fallback) {
+// A positive number from the environment variable, else the short form's default.
+inline int positiveFromEnv(const char* name, int fallback) {
   const char* text = std::getenv(name);
   const int value = text ? std::atoi(text) : 0;
   return value > 0 ? value : fallback;

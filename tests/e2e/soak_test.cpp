@@ -82,7 +82,7 @@ protected:
 };
 
 TEST_P(SoakTest, EveryEditMadeWhileTheLinkIsUpReachesTheDevice) {
-  const int seconds = secondsFromEnv("KV816_SOAK_SECONDS", 12);
+  const int seconds = positiveFromEnv("KV816_SOAK_SECONDS", 12);
   SimProcess sim;
   ASSERT_TRUE(sim.start(simArguments()) && sim.waitReady());
 
