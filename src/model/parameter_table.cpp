@@ -28,6 +28,9 @@ void ParameterTable::setParameter(int index, int32_t value) {
   if (!isValidIndex(index))
     return;
   records_[index].value.store(value, relaxed);
+  // Pairs with the fence in applyEcho: an echo handled meanwhile sees this value or
+  // clears the mark before this store sets it.
+  std::atomic_thread_fence(std::memory_order_seq_cst);
   records_[index].mustSend.store(1, relaxed);
 }
 
@@ -46,6 +49,10 @@ void ParameterTable::applyEcho(int index, uint16_t echoed) {
     return;
   r.mustSend.store(0, relaxed);
   r.retryCount.store(0, relaxed);
+  // An edit stored while this echo was being handled keeps its mark.
+  std::atomic_thread_fence(std::memory_order_seq_cst);
+  if (static_cast<uint16_t>(r.value.load(relaxed)) != echoed)
+    r.mustSend.store(1, relaxed);
 }
 
 void ParameterTable::applyReport(int index, uint16_t reported) {
