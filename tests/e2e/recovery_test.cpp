@@ -170,6 +170,36 @@ TEST_P(RecoveryTest, EachKillIsReportedReopenedAndReadWithoutLeaks) {
   EXPECT_TRUE(events.messages().empty()) << events.messages().front();
 }
 
+// Closing the program while the device is gone: during the silent spell before the loss
+// is noticed (the network link probes and reconnects in it), and while the link is being
+// opened again. The stop returns within its 2 s and leaves no thread or descriptor behind.
+TEST_P(RecoveryTest, StopsPromptlyWhileTheDeviceIsGone) {
+  for (const auto gone : {3500ms, 300ms}) {
+    const ResourceCount atStart;
+    std::unique_ptr<SimProcess> sim = startSim();
+    ASSERT_TRUE(sim);
+    ParameterTable table;
+    CountingEvents events;
+    WorkerOptions options;
+    options.config.linkType = GetParam().linkType;
+    options.skipFullRead = true;
+    auto worker = std::make_unique<ConnectionWorker>(table, events, factory(), options);
+    ASSERT_TRUE(worker->start());
+    ASSERT_TRUE(worker->waitUntilRunning(15s));
+    sim->stop(SIGKILL);
+    table.setParameter(FIRST_EDITABLE, 1); // a write waiting for its echo
+    std::this_thread::sleep_for(gone);
+    const auto stopping = Clock::now();
+    EXPECT_TRUE(worker->stop()) << "after " << gone.count() << " ms without the device";
+    const auto took = Clock::now() - stopping;
+    EXPECT_LT(took, 2100ms) << "after " << gone.count() << " ms without the device";
+    worker.reset();
+    const ResourceCount atEnd;
+    EXPECT_EQ(atEnd.threads, atStart.threads);
+    EXPECT_EQ(atEnd.descriptors, atStart.descriptors);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Links, RecoveryTest,
                          ::testing::Values(RecoveryLink{"serial", LINK_SERIAL},
                                            RecoveryLink{"tcp", LINK_NETWORK}),
