@@ -98,6 +98,7 @@ int runApplication(int argc, char** argv) {
   if (!options.screenshotFolder.isEmpty())
     new ScreenshotRun(window, options.screenshotFolder, SCREENSHOT_LINK_TIMEOUT_MS);
   const int code = QApplication::exec();
+  events.shutDown();
   session.stop();
   return code;
 }

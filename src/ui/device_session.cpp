@@ -1,11 +1,17 @@
 #include "ui/device_session.h"
 
+#include "link/connection_worker.h"
 #include "link/link_events.h"
+#include "link/preset_tasks.h"
+#include "link/task_flags.h"
+#include "presets/export_task.h"
+#include "presets/import_task.h"
+#include "ui/transport_choice.h"
 
 namespace kv816 {
 
 DeviceSession::DeviceSession(SettingsFolders folders)
-    : link_(table_), settings_(std::move(folders)) {
+    : link_(table_), settings_(folders), taskInputs_(std::move(folders)) {
   table_.loadDefaults();
 }
 
@@ -13,44 +19,42 @@ DeviceSession::~DeviceSession() {
   stop();
 }
 
-void DeviceSession::start(LinkEvents& events) {
-  (void)events;
-  if (running_)
-    return;
-  table_.loadDefaults();
-  const LinkConfig config = settings_.readLinkConfig();
+LinkConfig DeviceSession::resolveConfig() const {
+  LinkConfig config = settings_.readLinkConfig();
   const bool configured = settings_.readSetting(CONFIGURATION_FILE, key::LINK_TYPE) >= 0 ||
                           settings_.readSetting(CONFIGURATION_FILE, key::DEMO_DEVICE) >= 0;
-  demo_ = config.demoDevice || (demoByDefault_ && !configured);
-  link_.state().linkType.store(config.linkType, std::memory_order_relaxed);
-  link_.state().workerRun.store(true, std::memory_order_relaxed);
-  running_ = true;
+  if (demoByDefault_ && !configured)
+    config.demoDevice = true;
+  return config;
+}
+
+bool DeviceSession::start(LinkEvents& events) {
+  if (worker_)
+    return false;
+  config_ = resolveConfig();
+  WorkerOptions options;
+  options.config = config_;
+  link_.state().linkType.store(config_.linkType, std::memory_order_relaxed);
+  auto worker = std::make_unique<ConnectionWorker>(link_, events, makeTransportFactory(), options);
+  worker->setTask(TASK_EXPORT, [this](WorkerSession& s) { exportTask(s, taskInputs_); });
+  worker->setTask(TASK_IMPORT, [this](WorkerSession& s) { importTask(s, taskInputs_); });
+  worker->setTask(TASK_RECALL, [](WorkerSession& s) { recallTask(s); });
+  worker->setTask(TASK_STORE_NAME, [](WorkerSession& s) { storeNameTask(s); });
+  if (!worker->start())
+    return false;
+  worker_ = std::move(worker);
+  return true;
 }
 
 void DeviceSession::stop() {
-  if (!running_)
+  if (!worker_)
     return;
-  link_.state().workerRun.store(false, std::memory_order_relaxed);
-  link_.state().connected.store(false, std::memory_order_relaxed);
-  running_ = false;
+  worker_->stop();
+  worker_.reset();
 }
 
 bool DeviceSession::isConnected() const {
-  return link_.state().connected.load(std::memory_order_relaxed);
-}
-
-int DeviceSession::linkType() const {
-  return link_.state().linkType.load(std::memory_order_relaxed);
-}
-
-void DeviceSession::setPresetFileName(const std::string& name) {
-  const std::lock_guard lock(nameMutex_);
-  presetFileName_ = name;
-}
-
-std::string DeviceSession::presetFileName() const {
-  const std::lock_guard lock(nameMutex_);
-  return presetFileName_;
+  return worker_ && link_.state().connected.load(std::memory_order_relaxed);
 }
 
 } // namespace kv816

@@ -1,21 +1,22 @@
 #pragma once
 // Everything the program shares with the device link: the parameter table, the link's
-// shared state (meterView, task flags, preset names) and the connection worker. This is
-// the one place where the worker is started and stopped.
+// shared state (meterView, task flags, preset names), the preset task inputs and the
+// connection worker. This is the one place where the worker is started and stopped.
 //
 // GUI thread only, except the accessors of the objects it hands out, which state their
 // own thread rules.
 
 #include "link/link.h"
 #include "model/parameter_table.h"
+#include "presets/preset_task_inputs.h"
 #include "presets/settings.h"
 
 #include <memory>
-#include <mutex>
 #include <string>
 
 namespace kv816 {
 
+class ConnectionWorker;
 class LinkEvents;
 
 class DeviceSession {
@@ -29,36 +30,41 @@ public:
   Link& link() { return link_; }
   const Settings& settings() const { return settings_; }
 
-  // Loads the factory defaults and starts the connection worker, which reports to
-  // `events` from its own thread. Call once.
-  void start(LinkEvents& events);
-  // Stops the worker: clears its run flag, closes the link and waits at most 2000 ms.
-  void stop();
-  bool isRunning() const { return running_; }
-
-  // True while the link is up (the worker's `connected`).
-  bool isConnected() const;
-  // 1 USB, 2 network, 3 Bluetooth COM, anything else a plain COM port.
-  int linkType() const;
-  // Whether the simulated device answers in-process instead of a real link.
-  bool isDemo() const { return demo_; }
   // Before start(): use the simulated device when Configuration.ini names neither a link
   // type nor the DemoDevice setting.
   void setDemoByDefault(bool on) { demoByDefault_ = on; }
 
-  // The preset file the export and import tasks use; written by the GUI, read by the worker.
-  void setPresetFileName(const std::string& name);
-  std::string presetFileName() const;
+  // Reads the link settings, loads the factory defaults and starts the connection worker,
+  // which reports to `events` from its own thread. Returns false when the worker could not
+  // start (it has said so) or runs already.
+  bool start(LinkEvents& events);
+  // Stops the worker: clears its run flag, closes the link and waits at most 2000 ms.
+  // Blocking calls the worker makes meanwhile must be released (QtLinkEvents::shutDown).
+  void stop();
+  bool isRunning() const { return worker_ != nullptr; }
+
+  // True while the link is up (the worker's `connected`).
+  bool isConnected() const;
+  // 1 USB, 2 network, 3 Bluetooth COM, anything else a plain COM port.
+  int linkType() const { return config_.linkType; }
+  // Whether the simulated device answers in-process instead of a real link.
+  bool isDemo() const { return config_.demoDevice; }
+
+  // The preset file the export and import tasks use; written by the GUI before it raises
+  // the task, read by the worker.
+  void setPresetFileName(const std::string& name) { taskInputs_.setName(name); }
+  std::string presetFileName() const { return taskInputs_.name(); }
 
 private:
+  LinkConfig resolveConfig() const;
+
   ParameterTable table_;
   mutable Link link_; // mutable: its shared words are read by const queries
   Settings settings_;
-  bool running_ = false;
-  bool demo_ = false;
+  PresetTaskInputs taskInputs_;
+  LinkConfig config_;
   bool demoByDefault_ = false;
-  mutable std::mutex nameMutex_;
-  std::string presetFileName_;
+  std::unique_ptr<ConnectionWorker> worker_;
 };
 
 } // namespace kv816

@@ -1,9 +1,9 @@
 #include "ui/preset_list_dialog.h"
 
 #include "i18n/text.h"
+#include "link/link.h"
 #include "link/link_events.h"
-#include "link/preset_names.h"
-#include "link/task_flags.h"
+#include "link/preset_tasks.h"
 #include "model/parameter_table.h"
 
 #include <QAbstractItemDelegate>
@@ -21,15 +21,12 @@ QString tr8(Text key) {
   return QString::fromUtf8(langText(key));
 }
 
-constexpr int RECALL_OPERATION = 0x600;
-
 } // namespace
 
-PresetListDialog::PresetListDialog(ParameterTable& table, PresetNames& names, TaskFlags& flags,
-                                   MessageFn message, QWidget* parent)
-    : QDialog(parent), table_(table), names_(names), flags_(flags), message_(std::move(message)),
-      selection_(new QLabel(this)), list_(new QTableWidget(ROWS, 2, this)),
-      loadButton_(new QPushButton(this)), saveButton_(new QPushButton(this)) {
+PresetListDialog::PresetListDialog(Link& link, MessageFn message, QWidget* parent)
+    : QDialog(parent), link_(link), message_(std::move(message)), selection_(new QLabel(this)),
+      list_(new QTableWidget(ROWS, 2, this)), loadButton_(new QPushButton(this)),
+      saveButton_(new QPushButton(this)) {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(selection_);
   layout->addWidget(list_);
@@ -65,9 +62,10 @@ void PresetListDialog::retranslate() {
 void PresetListDialog::fill() {
   for (int row = 0; row < ROWS; ++row) {
     list_->setItem(row, 0, new QTableWidgetItem(QString::number(row + 1)));
-    list_->setItem(row, 1, new QTableWidgetItem(QString::fromStdU16String(names_.name(row))));
+    list_->setItem(row, 1,
+                   new QTableWidgetItem(QString::fromStdU16String(link_.presetNames().name(row))));
   }
-  selected_ = table_.value(IDX_CURRENT_PRESET) & 0xFF;
+  selected_ = link_.table().value(IDX_CURRENT_PRESET) & 0xFF;
   // The device's current preset starts marked, so Load without a click recalls it.
   if (selected_ >= 1 && selected_ <= ROWS)
     list_->selectRow(selected_ - 1);
@@ -113,24 +111,22 @@ void PresetListDialog::editorClosed() {
   if (row < 0)
     return;
   const QString text = list_->item(row, 1)->text();
-  if (text == QString::fromStdU16String(names_.name(row)))
+  if (text == QString::fromStdU16String(link_.presetNames().name(row)))
     return;
   const int answer = message_(static_cast<int>(MessageKind::YesNo),
                               tr8(Text::ConfirmSavePresetName), tr8(Text::Warning));
   if (answer == static_cast<int>(MessageButton::Yes)) {
     save();
   } else if (selected_ >= 1 && selected_ <= ROWS) {
-    list_->item(selected_ - 1, 1)->setText(QString::fromStdU16String(names_.name(selected_ - 1)));
+    list_->item(selected_ - 1, 1)
+        ->setText(QString::fromStdU16String(link_.presetNames().name(selected_ - 1)));
   }
 }
 
 void PresetListDialog::load() {
   const int marked = list_->currentRow();
   // Presets are numbered 1..12; with no row marked there is nothing to recall.
-  if (marked < 0 || marked >= ROWS)
-    return;
-  table_.setParameter(IDX_PRESET_CONTROL, RECALL_OPERATION + marked + 1);
-  flags_.set(TASK_RECALL, 1);
+  requestRecall(link_, marked + 1);
 }
 
 void PresetListDialog::save() {
@@ -142,11 +138,8 @@ void PresetListDialog::save() {
   }
   std::u16string padded = name.left(NAME_LENGTH).toStdU16String();
   padded.resize(NAME_LENGTH, u' ');
-  names_.setBuffer(padded);
-  names_.setName(selected_ - 1, padded);
-  // The bare number names the preset to store; its send mark stays as it was.
-  table_.record(IDX_PRESET_CONTROL).value.store(selected_, std::memory_order_relaxed);
-  flags_.set(TASK_STORE_NAME, 1);
+  link_.presetNames().setName(selected_ - 1, padded);
+  requestNameStore(link_, selected_, padded);
   showSelection();
 }
 

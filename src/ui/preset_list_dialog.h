@@ -15,9 +15,7 @@ class QTableWidget;
 
 namespace kv816 {
 
-class ParameterTable;
-class PresetNames;
-class TaskFlags;
+class Link;
 
 class PresetListDialog : public QDialog {
   Q_OBJECT
@@ -27,8 +25,8 @@ public:
 
   // `message` shows a modal message (kind and result as in LinkEvents) and returns the
   // button pressed.
-  PresetListDialog(ParameterTable& table, PresetNames& names, TaskFlags& flags, MessageFn message,
-                   QWidget* parent = nullptr);
+  // `link` gives the table, the preset names and the task flags.
+  PresetListDialog(Link& link, MessageFn message, QWidget* parent = nullptr);
 
   int selectedPreset() const { return selected_; }
   QTableWidget& list() const { return *list_; }
@@ -45,9 +43,7 @@ private:
   void editorClosed();
   void retranslate();
 
-  ParameterTable& table_;
-  PresetNames& names_;
-  TaskFlags& flags_;
+  Link& link_;
   MessageFn message_;
   QLabel* selection_;
   QTableWidget* list_;

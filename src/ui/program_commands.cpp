@@ -43,9 +43,8 @@ bool ProgramCommands::chooseFile(bool save, QString& path) {
 }
 
 void ProgramCommands::openPresetList() {
-  Link& link = session_.link();
   PresetListDialog dialog(
-      session_.table(), link.presetNames(), link.taskFlags(),
+      session_.link(),
       [this](int kind, const QString& text, const QString& caption) {
         return static_cast<int>(window_.showMessage(static_cast<MessageKind>(kind), text, caption));
       },

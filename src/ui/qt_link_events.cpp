@@ -107,10 +107,10 @@ ProgressView& QtLinkEvents::progress() {
 }
 
 int QtLinkEvents::runBlocking(const std::function<int()>& call, int fallback) {
-  if (onGuiThread())
-    return call();
   if (closed_.load(std::memory_order_relaxed))
     return fallback;
+  if (onGuiThread())
+    return call();
   auto pending = std::make_shared<PendingCall>();
   QMetaObject::invokeMethod(
       this,

@@ -1,0 +1,132 @@
+#pragma once
+// Shared helpers of the widget tests: a page that records what the main window tells it,
+// a main window over a session in a temporary settings folder, and a message box catcher.
+
+#include "ui/device_session.h"
+#include "ui/main_window.h"
+#include "ui/pages/page.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <memory>
+#include <vector>
+
+namespace kv816::test {
+
+struct PageCall {
+  int code;
+  int value;
+  int pageNumber;
+  bool operator==(const PageCall&) const = default;
+};
+
+class RecordingPage : public Page {
+public:
+  RecordingPage(PageSlot slot, int firstPage, QWidget* parent)
+      : Page(firstPage, parent), slot_(slot) {}
+
+  void setIoMode(int mode) override { ioModes.push_back(mode); }
+  void refreshTexts() override { ++refreshes; }
+  int showChannel(int page) override {
+    setShownPageNumber(page);
+    return page;
+  }
+  void applyCode(int code, int value, int page) override { calls.push_back({code, value, page}); }
+  void redrawGraph(int lowByte) override { graphs.push_back(lowByte); }
+  void setMeterMask(int mask) override { meterMasks.push_back(mask); }
+  int itemRaw(int item) const override { return item < int(raws.size()) ? raws[item] : -1; }
+  int linkGroup(int channel) const override { return groups[static_cast<size_t>(channel)]; }
+
+  PageSlot slot_;
+  std::vector<int> ioModes;
+  int refreshes = 0;
+  std::vector<PageCall> calls;
+  std::vector<int> graphs;
+  std::vector<int> meterMasks;
+  std::vector<int> raws;
+  std::array<int, 12> groups{0, 1, 2, 3, 0, 1, 2, 3, 4, 5, 6, 7};
+};
+
+// LinkEvents that drop everything (for a session whose link nobody watches).
+class SilentEvents : public LinkEvents, public ProgressView {
+public:
+  void post(Notify, int) override {}
+  void send(Notify, int) override {}
+  MessageButton showMessage(MessageKind, const std::string&, const std::string&) override {
+    return MessageButton::Ok;
+  }
+  ProgressView& progress() override { return *this; }
+  void show() override {}
+  void hide() override {}
+  void setRange(int, int) override {}
+  void setPosition(int) override {}
+  void setText(const std::string&) override {}
+};
+
+// A main window over recording pages and a session whose settings live in a temporary
+// folder; the worker is not started.
+struct WindowFixture {
+  QTemporaryDir dir;
+  std::unique_ptr<DeviceSession> session;
+  std::unique_ptr<MainWindow> window;
+  std::array<RecordingPage*, 6> pages{};
+
+  explicit WindowFixture(LanguageIndex language = LanguageIndex::English) {
+    setCurrentLanguage(language);
+    const std::string path = dir.path().toStdString();
+    session = std::make_unique<DeviceSession>(SettingsFolders{path, path, "kv816"});
+    window = std::make_unique<MainWindow>(*session, [this](QWidget* parent) {
+      static constexpr int FIRST[6] = {0, 1, 2, 3, 7, 11};
+      PageSet set;
+      for (int slot = 0; slot < 6; ++slot) {
+        pages[slot] = new RecordingPage(static_cast<PageSlot>(slot), FIRST[slot], parent);
+        set.pages[static_cast<size_t>(slot)] = pages[slot];
+      }
+      return set;
+    });
+    window->initialise();
+    settle();
+  }
+  RecordingPage& page(PageSlot slot) { return *pages[static_cast<size_t>(slot)]; }
+  ~WindowFixture() { window->closeWithoutAsking(); }
+
+  // Runs the queued calls (posted notifications, page requests, the language refresh).
+  static void settle() {
+    for (int i = 0; i < 3; ++i)
+      QApplication::processEvents();
+  }
+};
+
+// Answers the next modal message box with `button` and remembers its text and caption.
+// It looks for the box every few milliseconds, so it may be armed before the box opens.
+struct MessageCatcher {
+  QString text;
+  QString caption;
+  int shown = 0;
+  QTimer poll;
+
+  void answerNext(QMessageBox::StandardButton button) {
+    poll.disconnect();
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [this, button] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box)
+        return;
+      poll.stop();
+      text = box->text();
+      caption = box->windowTitle();
+      ++shown;
+      if (QAbstractButton* answer = box->button(button))
+        answer->click();
+      else
+        box->reject();
+    });
+    poll.start();
+  }
+};
+
+} // namespace kv816::test
