@@ -96,7 +96,7 @@ int runApplication(int argc, char** argv) {
   session.start(events);
   window.show();
   if (!options.screenshotFolder.isEmpty())
-    new ScreenshotRun(window, options.screenshotFolder, SCREENSHOT_LINK_TIMEOUT_MS);
+    new ScreenshotRun(window, progress, options.screenshotFolder, SCREENSHOT_LINK_TIMEOUT_MS);
   const int code = QApplication::exec();
   events.shutDown();
   session.stop();

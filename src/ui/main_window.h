@@ -90,6 +90,8 @@ public:
 signals:
   // The network transport found several modules; the chooser dialog answers synchronously.
   void modulesFound(int count);
+  // The worker finished a full read or a task and has refreshed the pages.
+  void deviceReadDone();
   // Emitted after the exit was confirmed, right before the worker is stopped.
   void aboutToStopLink();
 

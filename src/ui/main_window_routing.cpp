@@ -34,8 +34,11 @@ void MainWindow::handleNotify(Notify what, int arg) {
   case Notify::ModulesFound:
     emit modulesFound(arg);
     break;
+  case Notify::TaskDone:
+    emit deviceReadDone();
+    break;
   default:
-    break; // read done, task done and progress hidden need nothing here
+    break; // read done and progress hidden need nothing here
   }
 }
 

@@ -76,13 +76,17 @@ void ProgressWindow::centreOverMainWindow() {
   move(over.center() - QPoint(WIDTH / 2, HEIGHT / 2));
 }
 
+// The two scenes differ only in the bar: empty track or filled bar.
 void ProgressWindow::paintScene(QPainter& painter, bool filled) {
   QLinearGradient sky(0, 0, 0, HEIGHT);
-  sky.setColorAt(0, filled ? QColor(0x2b, 0x6c, 0xb0) : QColor(0x34, 0x3a, 0x44));
-  sky.setColorAt(1, filled ? QColor(0x1c, 0x4a, 0x7e) : QColor(0x1d, 0x21, 0x27));
+  sky.setColorAt(0, QColor(0x34, 0x3a, 0x44));
+  sky.setColorAt(1, QColor(0x1d, 0x21, 0x27));
   painter.fillRect(rect(), sky);
+  QLinearGradient bar(0, BAR_TRACK.top(), 0, BAR_TRACK.bottom());
+  bar.setColorAt(0, filled ? QColor(0x7c, 0xe8, 0x8e) : QColor(0x0c, 0x0e, 0x11));
+  bar.setColorAt(1, filled ? QColor(0x2e, 0xa8, 0x4a) : QColor(0x1a, 0x1d, 0x22));
   painter.setPen(QPen(QColor(0x9a, 0xa4, 0xb0), 1));
-  painter.setBrush(filled ? QColor(0x4c, 0xd9, 0x64) : QColor(0x12, 0x14, 0x18));
+  painter.setBrush(bar);
   painter.drawRoundedRect(QRectF(BAR_TRACK).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
 }
 

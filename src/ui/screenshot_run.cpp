@@ -3,6 +3,7 @@
 #include "i18n/language.h"
 #include "i18n/text.h"
 #include "ui/main_window.h"
+#include "ui/progress_window.h"
 
 #include <QApplication>
 #include <QDir>
@@ -30,15 +31,23 @@ void settle() {
 
 } // namespace
 
-ScreenshotRun::ScreenshotRun(MainWindow& window, const QString& folder, int timeoutMs)
-    : QObject(&window), window_(window), folder_(folder), timeoutMs_(timeoutMs) {
+ScreenshotRun::ScreenshotRun(MainWindow& window, ProgressWindow& progress, const QString& folder,
+                             int timeoutMs)
+    : QObject(&window), window_(window), progress_(progress), folder_(folder),
+      timeoutMs_(timeoutMs) {
+  connect(&window, &MainWindow::deviceReadDone, this, [this] { readDone_ = true; });
   QTimer::singleShot(POLL_MS, this, &ScreenshotRun::poll);
 }
 
 void ScreenshotRun::poll() {
   waitedMs_ += POLL_MS;
+  // Saved at every poll while shown, so the picture shows the furthest state seen.
+  if (!readDone_ && progress_.isVisible()) {
+    QDir().mkpath(folder_);
+    progress_.grab().save(QDir(folder_).filePath("kv816-progress.png"));
+  }
   const bool linked =
-      window_.statusText(0) == QString::fromUtf8(langText(Text::LinkStatusSuccessful));
+      readDone_ && window_.statusText(0) == QString::fromUtf8(langText(Text::LinkStatusSuccessful));
   if (!linked && waitedMs_ < timeoutMs_) {
     QTimer::singleShot(POLL_MS, this, &ScreenshotRun::poll);
     return;

@@ -1,7 +1,8 @@
 #pragma once
-// The program's --screenshots mode: once the link is up (or after a time-out), save a PNG
-// of the main window in each language into a folder and quit. Used by scripts/screenshot.
-// GUI thread only.
+// The program's --screenshots mode: once the link is up and the device has been read (or
+// after a time-out), save a PNG of the main window in each language into a folder, plus
+// one of the progress window if it was seen during the read, and quit. Used by
+// scripts/screenshot. GUI thread only.
 
 #include <QObject>
 #include <QString>
@@ -9,12 +10,13 @@
 namespace kv816 {
 
 class MainWindow;
+class ProgressWindow;
 
 class ScreenshotRun : public QObject {
   Q_OBJECT
 public:
   // Starts watching `window`; gives up waiting for the link after `timeoutMs`.
-  ScreenshotRun(MainWindow& window, const QString& folder, int timeoutMs);
+  ScreenshotRun(MainWindow& window, ProgressWindow& progress, const QString& folder, int timeoutMs);
 
 private:
   void poll();
@@ -22,6 +24,8 @@ private:
   bool saveLanguage(int language);
 
   MainWindow& window_;
+  ProgressWindow& progress_;
+  bool readDone_ = false;
   QString folder_;
   int waitedMs_ = 0;
   int timeoutMs_;
