@@ -106,6 +106,7 @@ struct WindowFixture {
 struct MessageCatcher {
   QString text;
   QString caption;
+  QString buttonText; // the text of the button pressed
   int shown = 0;
   QTimer poll;
 
@@ -120,9 +121,10 @@ struct MessageCatcher {
       text = box->text();
       caption = box->windowTitle();
       ++shown;
-      if (QAbstractButton* answer = box->button(button))
+      if (QAbstractButton* answer = box->button(button)) {
+        buttonText = answer->text();
         answer->click();
-      else
+      } else
         box->reject();
     });
     poll.start();
