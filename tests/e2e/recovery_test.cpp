@@ -102,7 +102,7 @@ protected:
 TEST_P(RecoveryTest, EachKillIsReportedReopenedAndReadWithoutLeaks) {
   // Serial: sixteen cycles, four of them with a second kill during the read, 20 kills.
   const int cycles = network() ? positiveFromEnv("KV816_RECOVERY_TCP_CYCLES", 2) : 16;
-  const ResourceCount atStart;
+  const ResourceCount atStart = startingCount();
   std::unique_ptr<SimProcess> sim = startSim();
   ASSERT_TRUE(sim);
   ParameterTable table;
@@ -191,7 +191,7 @@ TEST_P(RecoveryTest, EachKillIsReportedReopenedAndReadWithoutLeaks) {
 // opened again. The stop returns within its 2 s and leaves no thread or descriptor behind.
 TEST_P(RecoveryTest, StopsPromptlyWhileTheDeviceIsGone) {
   for (const auto gone : {3500ms, 300ms}) {
-    const ResourceCount atStart;
+    const ResourceCount atStart = startingCount();
     std::unique_ptr<SimProcess> sim = startSim();
     ASSERT_TRUE(sim);
     ParameterTable table;

@@ -279,6 +279,13 @@ struct ResourceCount {
   int descriptors = countEntries("/proc/self/fd");
 };
 
+// The count before a test starts its threads. A sanitizer's runtime adds a helper thread of
+// its own once the process makes its first thread; one short thread first makes it here.
+inline ResourceCount startingCount() {
+  std::thread([] {}).join();
+  return {};
+}
+
 // A loopback port nobody uses at the moment of asking.
 inline uint16_t freeLoopbackPort(int type) {
   const int fd = ::socket(AF_INET, type, 0);
