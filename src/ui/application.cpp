@@ -3,6 +3,7 @@
 #include "i18n/text.h"
 #include "ui/app_icon.h"
 #include "ui/device_session.h"
+#include "ui/gui_transport_hooks.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
 #include "ui/qt_link_events.h"
@@ -90,6 +91,9 @@ int runApplication(int argc, char** argv) {
   ProgressWindow progress(&window);
   QtLinkEvents events(window, progress);
   QObject::connect(&window, &MainWindow::aboutToStopLink, &events, &QtLinkEvents::shutDown);
+  GuiTransportHooks hooks(&window, [&window](const QString& text) { window.showNotice(text); });
+  QObject::connect(&window, &MainWindow::aboutToStopLink, &hooks, &GuiTransportHooks::shutDown);
+  session.setTransportHooks(hooks.hooks());
   QObject::connect(&instance, &SingleInstance::raiseRequested, &window,
                    [&window] { raise(window); });
   window.initialise();
@@ -99,6 +103,7 @@ int runApplication(int argc, char** argv) {
     new ScreenshotRun(window, progress, options.screenshotFolder, SCREENSHOT_LINK_TIMEOUT_MS);
   const int code = QApplication::exec();
   events.shutDown();
+  hooks.shutDown();
   session.stop();
   return code;
 }

@@ -7,12 +7,14 @@
 // own thread rules.
 
 #include "link/link.h"
+#include "link/transports/device_transports.h"
 #include "model/parameter_table.h"
 #include "presets/preset_task_inputs.h"
 #include "presets/settings.h"
 
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace kv816 {
 
@@ -33,6 +35,9 @@ public:
   // Before start(): use the simulated device when Configuration.ini names neither a link
   // type nor the DemoDevice setting.
   void setDemoByDefault(bool on) { demoByDefault_ = on; }
+  // Before start(): what the network link asks of the host (module choice, notices). The
+  // functions are called on the worker's threads and must stay valid until stop().
+  void setTransportHooks(TransportHooks hooks) { hooks_ = std::move(hooks); }
 
   // Reads the link settings, loads the factory defaults and starts the connection worker,
   // which reports to `events` from its own thread. Returns false when the worker could not
@@ -64,6 +69,7 @@ private:
   PresetTaskInputs taskInputs_;
   LinkConfig config_;
   bool demoByDefault_ = false;
+  TransportHooks hooks_;
   std::unique_ptr<ConnectionWorker> worker_;
 };
 

@@ -228,7 +228,14 @@ void MainWindow::showLinkStatus(int status) {
   const int type = session_.linkType();
   const char* name = type == 1 ? "USB" : type == 2 ? "NET" : type == 3 ? "BT" : "COM";
   status_[1]->setText(tr8(Text::Communication) + QString::fromLatin1(name));
-  status_[2]->setText(session_.isDemo() ? demoDeviceText() : QString());
+  status_[2]->setText(session_.isDemo() ? demoDeviceText() : notice_);
+}
+
+void MainWindow::showNotice(const QString& text) {
+  notice_ = text;
+  status_[2]->setToolTip(text); // the cell is narrow; the whole line shows on hover
+  if (!session_.isDemo())
+    status_[2]->setText(text);
 }
 
 MessageButton MainWindow::showMessage(MessageKind kind, const QString& text,

@@ -80,6 +80,9 @@ public:
   const PageSet& pages() const { return pages_; }
   TabRow& tabRow() const { return *tabs_; }
   QString statusText(int cell) const;
+  // A one-line notice of the link (a refused address, another local port) in the third
+  // status cell; it stays until the next notice. The demo device's name takes precedence.
+  void showNotice(const QString& text);
   QMenu* menuAt(int position) const;
   // The page number on show (the value written into meterView).
   int shownPageNumber() const { return shownPage_; }
@@ -124,6 +127,7 @@ private:
   int ioMode_ = 1;
   int shownPage_ = 0;
   int lastLinkStatus_ = LINK_STARTING;
+  QString notice_;
   bool layoutReady_ = false;
   bool exitConfirmed_ = false;
   QWidget* client_;
