@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <ostream>
 #include <random>
 
 #include "e2e/soak_support.h"
@@ -31,6 +32,10 @@ struct RecoveryLink {
   const char* name;
   int linkType;
 };
+
+std::ostream& operator<<(std::ostream& out, const RecoveryLink& link) {
+  return out << link.name;
+}
 
 bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
   const auto deadline = Clock::now() + timeout;

@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <ostream>
 
 #include "e2e/soak_support.h"
 #include "i18n/language.h"
@@ -31,6 +32,10 @@ struct SoakLink {
   const char* name;
   int linkType;
 };
+
+std::ostream& operator<<(std::ostream& out, const SoakLink& link) {
+  return out << link.name;
+}
 
 class SoakTest : public ::testing::TestWithParam<SoakLink> {
 protected:
