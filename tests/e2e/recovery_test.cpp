@@ -37,16 +37,6 @@ std::ostream& operator<<(std::ostream& out, const RecoveryLink& link) {
   return out << link.name;
 }
 
-bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-  const auto deadline = Clock::now() + timeout;
-  while (!done()) {
-    if (Clock::now() > deadline)
-      return false;
-    std::this_thread::sleep_for(5ms);
-  }
-  return true;
-}
-
 class RecoveryTest : public ::testing::TestWithParam<RecoveryLink> {
 protected:
   void SetUp() override { setCurrentLanguage(LanguageIndex::English); }

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <random>
@@ -27,6 +28,7 @@
 
 #include "link/connection_worker.h"
 #include "link/link_events.h"
+#include "link/module_commands.h"
 #include "link/packet.h"
 #include "model/channel_layout.h"
 #include "model/parameter_table.h"
@@ -173,6 +175,26 @@ private:
   int edits_ = 0;
   int editsWhileUp_ = 0;
 };
+
+inline bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  const auto deadline = Clock::now() + timeout;
+  while (!done()) {
+    if (Clock::now() > deadline)
+      return false;
+    std::this_thread::sleep_for(5ms);
+  }
+  return true;
+}
+
+// Whether every read that queueModuleReads sends has been answered.
+inline bool moduleReadsAnswered(const ModuleCommands& modules) {
+  for (const int slot :
+       {module_slot::GET_IP, module_slot::GET_WIFI_MODE, module_slot::GET_ROUTE_SSID,
+        module_slot::GET_ROUTE_PW, module_slot::GET_HOT_SSID, module_slot::GET_HOT_PW})
+    if (!modules.received(slot))
+      return false;
+  return true;
+}
 
 // True once no editable entry waits for its echo, or false after `timeout`.
 inline bool waitSettled(ConnectionWorker& worker, std::chrono::milliseconds timeout) {

@@ -100,9 +100,13 @@ TEST_P(SoakTest, EveryEditMadeWhileTheLinkIsUpReachesTheDevice) {
   ASSERT_TRUE(worker.start());
   ASSERT_TRUE(worker.waitUntilRunning(30s)) << "no connection through the faults";
 
+  // The network settings dialog reads the WiFi module meanwhile: through the device
+  // (command 0x57) on the serial link, over UDP on the network link.
+  worker.modules().queueModuleReads();
   Editor editor(worker, events, 1234);
   editor.run(Clock::now() + std::chrono::seconds(seconds));
   const bool settled = waitSettled(worker, 30s);
+  const bool moduleRead = waitUntil([&] { return moduleReadsAnswered(worker.modules()); }, 10s);
   worker.stop();
   ASSERT_EQ(sim.stop(SIGTERM), 0);
 
@@ -116,6 +120,7 @@ TEST_P(SoakTest, EveryEditMadeWhileTheLinkIsUpReachesTheDevice) {
               GetParam().name, seconds, editor.edits(), editor.editsWhileUp(), faults.out,
               faults.dropped, faults.corrupted, events.losses.load(), lost, mismatches);
   EXPECT_TRUE(settled);
+  EXPECT_TRUE(moduleRead);
   EXPECT_GT(editor.editsWhileUp(), 0);
   EXPECT_GT(faults.dropped + faults.corrupted, 0) << "the faults were not switched on";
   EXPECT_EQ(lost, 0);
