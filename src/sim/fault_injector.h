@@ -12,6 +12,8 @@
 #include <random>
 #include <vector>
 
+#include "link/delayed_queue.h"
+
 namespace kv816 {
 
 struct FaultConfig {
@@ -23,10 +25,7 @@ struct FaultConfig {
 };
 
 // A frame on its way out, with the time to hold it back before it is written.
-struct OutgoingFrame {
-  std::vector<uint8_t> bytes;
-  std::chrono::milliseconds delay{0};
-};
+using OutgoingFrame = DelayedBytes;
 
 class FaultInjector {
 public:

@@ -5,7 +5,7 @@
 #include <deque>
 #include <thread>
 
-#include "sim/delayed_writer.h"
+#include "link/delayed_queue.h"
 #include "sim/frame_parser.h"
 #include "sim/simulated_device.h"
 
@@ -101,7 +101,7 @@ struct TcpEndpoint::Impl {
   asio::ip::tcp::socket client{thread.io};
   FrameParser parser;
   std::array<uint8_t, 4096> buffer{};
-  std::unique_ptr<DelayedWriter> writer;
+  std::unique_ptr<DelayedQueue> writer;
 };
 
 TcpEndpoint::TcpEndpoint(SimulatedDevice& device) : impl_(std::make_unique<Impl>(device)) {}
@@ -128,8 +128,9 @@ bool TcpEndpoint::start(const std::string& host, uint16_t port, std::string& err
     return false;
   }
   impl_->device.setModuleAddress(address);
-  impl_->writer = std::make_unique<DelayedWriter>(
+  impl_->writer = std::make_unique<DelayedQueue>(
       [impl = impl_.get()](std::span<const uint8_t> b) { impl->send(b); });
+  impl_->writer->start();
   impl_->accept();
   impl_->thread.start();
   return true;

@@ -5,7 +5,7 @@
 // Addresses are given by the caller; kv816-sim refuses non-loopback ones by default.
 //
 // Threads: start/stop from one controlling thread; each endpoint runs its own I/O thread
-// (and the TCP endpoint a DelayedWriter). stop() returns promptly.
+// (and the TCP endpoint a DelayedQueue). stop() returns promptly.
 
 #include <cstdint>
 #include <functional>

@@ -4,14 +4,14 @@
 // so a program opens `linkPath` as it would a serial port. The link is removed by stop().
 //
 // Threads: start/stop from one controlling thread; a reader thread feeds the device and a
-// DelayedWriter writes its replies. stop() returns within about 100 ms.
+// DelayedQueue writes its replies. stop() returns within about 100 ms.
 
 #include <atomic>
 #include <memory>
 #include <string>
 #include <thread>
 
-#include "sim/delayed_writer.h"
+#include "link/delayed_queue.h"
 #include "sim/frame_parser.h"
 
 namespace kv816 {
@@ -45,7 +45,7 @@ private:
   std::string slaveName_;
   std::atomic<bool> running_{false};
   FrameParser parser_;
-  std::unique_ptr<DelayedWriter> writer_;
+  std::unique_ptr<DelayedQueue> writer_;
   std::thread reader_;
 };
 

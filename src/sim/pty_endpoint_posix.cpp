@@ -79,7 +79,8 @@ bool PtyEndpoint::start(const std::string& linkPath, std::string& error) {
   wakeRead_ = wake[0];
   wakeWrite_ = wake[1];
   linkPath_ = linkPath;
-  writer_ = std::make_unique<DelayedWriter>([this](std::span<const uint8_t> b) { writeAll(b); });
+  writer_ = std::make_unique<DelayedQueue>([this](std::span<const uint8_t> b) { writeAll(b); });
+  writer_->start();
   running_ = true;
   reader_ = std::thread([this] { readLoop(); });
   return true;

@@ -1,6 +1,6 @@
 #include "link/transports/loopback_transport.h"
 
-#include <algorithm>
+#include <thread>
 
 #include "link/link.h"
 #include "link/link_events.h"
@@ -14,7 +14,8 @@ constexpr auto RETRY_PAUSE = std::chrono::milliseconds(100);
 } // namespace
 
 LoopbackTransport::LoopbackTransport(Link& link, Responder responder, LinkEvents* events)
-    : link_(link), responder_(std::move(responder)), events_(events) {}
+    : link_(link), responder_(std::move(responder)), events_(events),
+      replies_([this](std::span<const uint8_t> bytes) { link_.onBytesReceived(bytes); }) {}
 
 LoopbackTransport::~LoopbackTransport() {
   close();
@@ -22,12 +23,8 @@ LoopbackTransport::~LoopbackTransport() {
 
 bool LoopbackTransport::open() {
   close();
-  {
-    std::lock_guard lock(mutex_);
-    stopping_ = false;
-  }
   running_.store(true, std::memory_order_relaxed);
-  thread_ = std::thread([this] { receiveLoop(); });
+  replies_.start();
   LinkState& state = link_.state();
   if (events_)
     events_->send(Notify::LinkStatus, LINK_LOST);
@@ -53,14 +50,7 @@ bool LoopbackTransport::probe() {
 }
 
 void LoopbackTransport::close() {
-  {
-    std::lock_guard lock(mutex_);
-    stopping_ = true;
-    queue_.clear();
-  }
-  cv_.notify_one();
-  if (thread_.joinable())
-    thread_.join();
+  replies_.stop();
   if (running_.exchange(false, std::memory_order_relaxed))
     link_.state().connected.store(false, std::memory_order_relaxed);
 }
@@ -68,37 +58,7 @@ void LoopbackTransport::close() {
 void LoopbackTransport::write(std::span<const uint8_t> frame) {
   if (!isOpen() || !responder_)
     return;
-  std::vector<LoopbackReply> replies = responder_(frame);
-  if (replies.empty())
-    return;
-  {
-    std::lock_guard lock(mutex_);
-    const auto now = Clock::now();
-    for (LoopbackReply& r : replies) {
-      lastDue_ = std::max(now + r.delay, lastDue_);
-      queue_.push_back({lastDue_, std::move(r.bytes)});
-    }
-  }
-  cv_.notify_one();
-}
-
-void LoopbackTransport::receiveLoop() {
-  std::unique_lock lock(mutex_);
-  while (!stopping_) {
-    if (queue_.empty()) {
-      cv_.wait(lock);
-      continue;
-    }
-    if (Clock::now() < queue_.front().due) {
-      cv_.wait_until(lock, queue_.front().due);
-      continue;
-    }
-    std::vector<uint8_t> bytes = std::move(queue_.front().bytes);
-    queue_.pop_front();
-    lock.unlock();
-    link_.onBytesReceived(bytes);
-    lock.lock();
-  }
+  replies_.push(responder_(frame));
 }
 
 } // namespace kv816

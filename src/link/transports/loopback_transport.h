@@ -8,16 +8,12 @@
 // runs on the worker thread inside write(). close() returns within a few milliseconds.
 
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <functional>
-#include <mutex>
 #include <span>
-#include <thread>
 #include <vector>
 
+#include "link/delayed_queue.h"
 #include "link/transport.h"
 
 namespace kv816 {
@@ -25,10 +21,7 @@ namespace kv816 {
 class Link;
 class LinkEvents;
 
-struct LoopbackReply {
-  std::vector<uint8_t> bytes;
-  std::chrono::milliseconds delay{0};
-};
+using LoopbackReply = DelayedBytes;
 
 class LoopbackTransport : public Transport {
 public:
@@ -48,24 +41,13 @@ public:
   void write(std::span<const uint8_t> frame) override;
 
 private:
-  using Clock = std::chrono::steady_clock;
-  struct Pending {
-    Clock::time_point due;
-    std::vector<uint8_t> bytes;
-  };
-  void receiveLoop();
   bool probe();
 
   Link& link_;
   Responder responder_;
   LinkEvents* events_;
   std::atomic<bool> running_{false};
-  std::mutex mutex_;
-  std::condition_variable cv_;
-  std::deque<Pending> queue_;
-  Clock::time_point lastDue_{};
-  bool stopping_ = false;
-  std::thread thread_;
+  DelayedQueue replies_; // its thread is this transport's receive thread
 };
 
 } // namespace kv816

@@ -1,35 +1,45 @@
-#include "sim/delayed_writer.h"
+#include "link/delayed_queue.h"
 
 #include <algorithm>
 
 namespace kv816 {
 
-DelayedWriter::DelayedWriter(Sink sink) : sink_(std::move(sink)), thread_([this] { run(); }) {}
+DelayedQueue::DelayedQueue(Sink sink) : sink_(std::move(sink)) {}
 
-DelayedWriter::~DelayedWriter() {
+DelayedQueue::~DelayedQueue() {
   stop();
 }
 
-void DelayedWriter::push(std::vector<OutgoingFrame> frames) {
-  if (frames.empty())
+void DelayedQueue::start() {
+  if (thread_.joinable())
+    return;
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = false;
+  }
+  thread_ = std::thread([this] { run(); });
+}
+
+void DelayedQueue::push(std::vector<DelayedBytes> items) {
+  if (items.empty())
     return;
   {
     std::lock_guard lock(mutex_);
     const auto now = Clock::now();
-    for (OutgoingFrame& f : frames) {
-      lastDue_ = std::max(now + f.delay, lastDue_);
-      queue_.push_back({lastDue_, std::move(f.bytes)});
+    for (DelayedBytes& item : items) {
+      lastDue_ = std::max(now + item.delay, lastDue_);
+      queue_.push_back({lastDue_, std::move(item.bytes)});
     }
   }
   cv_.notify_one();
 }
 
-void DelayedWriter::clear() {
+void DelayedQueue::clear() {
   std::lock_guard lock(mutex_);
   queue_.clear();
 }
 
-void DelayedWriter::stop() {
+void DelayedQueue::stop() {
   {
     std::lock_guard lock(mutex_);
     stopping_ = true;
@@ -40,7 +50,7 @@ void DelayedWriter::stop() {
     thread_.join();
 }
 
-void DelayedWriter::run() {
+void DelayedQueue::run() {
   std::unique_lock lock(mutex_);
   while (!stopping_) {
     if (queue_.empty()) {
