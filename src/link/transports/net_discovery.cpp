@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <optional>
 
 #include "link/link_events.h"
@@ -222,15 +221,7 @@ bool NetDiscovery::pause(std::chrono::milliseconds duration) {
 }
 
 void NetDiscovery::noticeOnce(const std::string& text) {
-  {
-    std::lock_guard lock(mutex_);
-    if (!noticed_.insert(text).second)
-      return;
-  }
-  if (settings_.notice)
-    settings_.notice(text);
-  else
-    std::fprintf(stderr, "%s\n", text.c_str());
+  notices_.give(settings_.notice, text);
 }
 
 } // namespace kv816

@@ -12,12 +12,12 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "link/transports/net_settings.h"
+#include "link/transports/notice_once.h"
 
 namespace kv816 {
 
@@ -84,10 +84,10 @@ private:
   std::atomic<uint16_t> boundPort_{0};
   int slotPosition_ = 0; // discovery thread only
 
-  mutable std::mutex mutex_; // discovered list, notices, stop wake-up
+  mutable std::mutex mutex_; // discovered list, stop wake-up
   std::condition_variable wake_;
   std::vector<uint32_t> discovered_;
-  std::set<std::string> noticed_;
+  NoticeOnce notices_;
   std::thread thread_;
 };
 

@@ -4,7 +4,6 @@
 #include <asio.hpp>
 
 #include <array>
-#include <cstdio>
 
 #include "link/link.h"
 #include "link/link_events.h"
@@ -215,15 +214,7 @@ void NetTransport::reconnectProbe() {
 }
 
 void NetTransport::noticeOnce(const std::string& text) {
-  {
-    std::lock_guard lock(noticeMutex_);
-    if (!noticed_.insert(text).second)
-      return;
-  }
-  if (settings_.notice)
-    settings_.notice(text);
-  else
-    std::fprintf(stderr, "%s\n", text.c_str());
+  notices_.give(settings_.notice, text);
 }
 
 } // namespace kv816

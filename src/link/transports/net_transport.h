@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <span>
 #include <string>
 #include <thread>
@@ -19,6 +18,7 @@
 #include "link/transport.h"
 #include "link/transports/net_discovery.h"
 #include "link/transports/net_settings.h"
+#include "link/transports/notice_once.h"
 #include "link/transports/worker_pause.h"
 
 namespace kv816 {
@@ -75,8 +75,7 @@ private:
   std::mutex connectionMutex_; // guards connection_ between writes and close
   std::unique_ptr<Connection> connection_;
   std::thread receiver_;
-  std::mutex noticeMutex_;
-  std::set<std::string> noticed_;
+  NoticeOnce notices_;
 };
 
 } // namespace kv816
