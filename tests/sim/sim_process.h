@@ -4,30 +4,14 @@
 
 #include <chrono>
 #include <csignal>
-#include <fstream>
-#include <spawn.h>
-#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
-extern char** environ;
+#include "support/child_process.h"
 
 namespace kv816::testing {
-
-inline std::string uniqueTempPath(const std::string& stem) {
-  static int counter = 0;
-  return "/tmp/kv816-" + stem + "-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
-}
-
-inline std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 class SimProcess {
 public:
@@ -41,19 +25,8 @@ public:
 
   bool start(const std::vector<std::string>& args) {
     outPath_ = uniqueTempPath("sim-out");
-    std::vector<std::string> all{KV816_SIM_PATH};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all)
-      argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    const int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return rc == 0;
+    pid_ = spawnProgram(KV816_SIM_PATH, args, outPath_);
+    return pid_ > 0;
   }
 
   // Waits until the program has printed "ready"; false if it exited or took too long.
