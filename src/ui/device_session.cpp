@@ -35,7 +35,8 @@ bool DeviceSession::start(LinkEvents& events) {
   WorkerOptions options;
   options.config = config_;
   link_.state().linkType.store(config_.linkType, std::memory_order_relaxed);
-  auto worker = std::make_unique<ConnectionWorker>(link_, events, makeTransportFactory(hooks_), options);
+  auto worker =
+      std::make_unique<ConnectionWorker>(link_, events, makeTransportFactory(hooks_), options);
   worker->setTask(TASK_EXPORT, [this](WorkerSession& s) { exportTask(s, taskInputs_); });
   worker->setTask(TASK_IMPORT, [this](WorkerSession& s) { importTask(s, taskInputs_); });
   worker->setTask(TASK_RECALL, [](WorkerSession& s) { recallTask(s); });
