@@ -17,8 +17,6 @@
 #include "e2e/soak_support.h"
 #include "i18n/language.h"
 #include "i18n/text.h"
-#include "link/transports/net_transport.h"
-#include "link/transports/serial_transport.h"
 #include "sim/sim_process.h"
 
 namespace kv816 {
@@ -59,24 +57,7 @@ protected:
   bool network() const { return GetParam().linkType == LINK_NETWORK; }
 
   TransportFactory factory() {
-    if (network()) {
-      NetSettings net;
-      net.broadcastAddress = "127.0.0.1";
-      net.sweep = false;
-      net.udpPort = udpPort;
-      net.localUdpPort = 0;
-      net.tcpPort = tcpPort;
-      net.notice = [](const std::string&) {};
-      return [net](const TransportContext& c) -> std::unique_ptr<Transport> {
-        return std::make_unique<NetTransport>(c.link, c.modules, &c.events, net);
-      };
-    }
-    SerialSettings serial;
-    serial.preferredPorts = {ptyPath};
-    serial.listSystemPorts = [] { return std::vector<std::string>{}; }; // never real ports
-    return [serial](const TransportContext& c) -> std::unique_ptr<Transport> {
-      return std::make_unique<SerialTransport>(c.link, &c.events, serial);
-    };
+    return testLinkFactory(GetParam().linkType, ptyPath, udpPort, tcpPort);
   }
 
   // Running again after a full read that followed the given number of reads.

@@ -30,9 +30,12 @@
 #include "link/link_events.h"
 #include "link/module_commands.h"
 #include "link/packet.h"
+#include "link/transports/net_transport.h"
+#include "link/transports/serial_transport.h"
 #include "model/channel_layout.h"
 #include "model/parameter_table.h"
 #include "sim/state_json.h"
+#include "support/null_progress.h"
 
 namespace kv816::soak {
 
@@ -51,14 +54,31 @@ inline int positiveFromEnv(const char* name, int fallback) {
   return value > 0 ? value : fallback;
 }
 
-class NullProgress : public ProgressView {
-public:
-  void show() override {}
-  void hide() override {}
-  void setRange(int, int) override {}
-  void setPosition(int) override {}
-  void setText(const std::string&) override {}
-};
+using test::NullProgress;
+
+// The worker's transport for a test link: the serial port `ptyPath` only, or the network
+// link with every address on 127.0.0.1 and the sweep off.
+inline TransportFactory testLinkFactory(int linkType, const std::string& ptyPath, uint16_t udpPort,
+                                        uint16_t tcpPort) {
+  if (linkType == LINK_NETWORK) {
+    NetSettings net;
+    net.broadcastAddress = "127.0.0.1";
+    net.sweep = false;
+    net.udpPort = udpPort;
+    net.localUdpPort = 0;
+    net.tcpPort = tcpPort;
+    net.notice = [](const std::string&) {};
+    return [net](const TransportContext& c) -> std::unique_ptr<Transport> {
+      return std::make_unique<NetTransport>(c.link, c.modules, &c.events, net);
+    };
+  }
+  SerialSettings serial;
+  serial.preferredPorts = {ptyPath};
+  serial.listSystemPorts = [] { return std::vector<std::string>{}; }; // never real ports
+  return [serial](const TransportContext& c) -> std::unique_ptr<Transport> {
+    return std::make_unique<SerialTransport>(c.link, &c.events, serial);
+  };
+}
 
 // Counts the link's reports without storing them (a long soak posts millions).
 class CountingEvents : public LinkEvents {

@@ -15,17 +15,9 @@
 #include <vector>
 
 #include "link/link_events.h"
+#include "support/null_progress.h"
 
 namespace kv816::test {
-
-class NullProgress : public ProgressView {
-public:
-  void show() override {}
-  void hide() override {}
-  void setRange(int, int) override {}
-  void setPosition(int) override {}
-  void setText(const std::string&) override {}
-};
 
 class RecordingEvents : public LinkEvents {
 public:
