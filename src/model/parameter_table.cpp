@@ -6,6 +6,7 @@ namespace kv816 {
 
 namespace {
 constexpr auto relaxed = std::memory_order_relaxed;
+constexpr auto seq_cst = std::memory_order_seq_cst;
 
 void clearRecord(ParameterRecord& r) {
   r.value.store(0, relaxed);
@@ -27,11 +28,10 @@ void ParameterTable::loadDefaults() {
 void ParameterTable::setParameter(int index, int32_t value) {
   if (!isValidIndex(index))
     return;
-  records_[index].value.store(value, relaxed);
-  // Pairs with the fence in applyEcho: an echo handled meanwhile sees this value or
-  // clears the mark before this store sets it.
-  std::atomic_thread_fence(std::memory_order_seq_cst);
-  records_[index].mustSend.store(1, relaxed);
+  // Sequentially consistent with the clear-then-recheck in applyEcho: an echo handled
+  // meanwhile sees this value or clears the mark before this store sets it.
+  records_[index].value.store(value, seq_cst);
+  records_[index].mustSend.store(1, seq_cst);
 }
 
 bool ParameterTable::copyIfChanged(int index, int32_t value) {
@@ -47,11 +47,10 @@ void ParameterTable::applyEcho(int index, uint16_t echoed) {
   ParameterRecord& r = records_[index];
   if (static_cast<uint16_t>(r.value.load(relaxed)) != echoed)
     return;
-  r.mustSend.store(0, relaxed);
   r.retryCount.store(0, relaxed);
+  r.mustSend.store(0, seq_cst);
   // An edit stored while this echo was being handled keeps its mark.
-  std::atomic_thread_fence(std::memory_order_seq_cst);
-  if (static_cast<uint16_t>(r.value.load(relaxed)) != echoed)
+  if (static_cast<uint16_t>(r.value.load(seq_cst)) != echoed)
     r.mustSend.store(1, relaxed);
 }
 
