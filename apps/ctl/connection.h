@@ -13,9 +13,9 @@
 
 #include "ctl/terminal_events.h"
 #include "link/connection_worker.h"
+#include "link/link_config.h"
 #include "link/task_outcome.h"
 #include "model/parameter_table.h"
-#include "presets/link_config.h"
 #include "presets/preset_task_inputs.h"
 
 namespace CLI {

@@ -22,10 +22,10 @@
 #include <thread>
 
 #include "link/link.h"
+#include "link/link_config.h"
 #include "link/module_commands.h"
 #include "link/stop_signal.h"
 #include "link/transport_factory.h"
-#include "presets/link_config.h"
 
 namespace kv816 {
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "presets/link_config.h"
+#include "link/link_config.h"
 
 namespace kv816 {
 

@@ -7,7 +7,7 @@
 // Each call opens, reads (and rewrites) the file, so two Settings objects never disagree.
 // Any thread may call; concurrent writers of one file are not coordinated (last one wins).
 
-#include "presets/link_config.h"
+#include "link/link_config.h"
 #include "presets/settings_folders.h"
 
 #include <optional>

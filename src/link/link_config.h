@@ -1,7 +1,6 @@
 #pragma once
 // The link settings read from Configuration.ini when the connection worker starts.
-// Pure data with no dependencies, so the link layer may take one without linking the
-// settings code (tests build one by hand).
+// Pure data: the settings code in presets fills one in, tests build one by hand.
 
 #include <cstdint>
 #include <string>
