@@ -18,27 +18,24 @@
 #include "model/parameter_table.h"
 #include "sim/sim_loopback.h"
 #include "sim/simulated_device.h"
+#include "support/null_progress.h"
 
 namespace {
 
 using namespace kv816;
 using Clock = std::chrono::steady_clock;
 
-class QuietEvents : public LinkEvents, private ProgressView {
+class QuietEvents : public LinkEvents {
 public:
   void post(Notify, int) override {}
   void send(Notify, int) override {}
   MessageButton showMessage(MessageKind, const std::string&, const std::string&) override {
     return MessageButton::Ok;
   }
-  ProgressView& progress() override { return *this; }
+  ProgressView& progress() override { return progress_; }
 
 private:
-  void show() override {}
-  void hide() override {}
-  void setRange(int, int) override {}
-  void setPosition(int) override {}
-  void setText(const std::string&) override {}
+  test::NullProgress progress_;
 };
 
 struct Rig {

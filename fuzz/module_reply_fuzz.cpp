@@ -20,6 +20,7 @@
 #include "link/module_commands.h"
 #include "link/packet.h"
 #include "model/parameter_table.h"
+#include "support/null_progress.h"
 
 namespace {
 
@@ -27,14 +28,7 @@ using namespace kv816;
 
 using fuzz::check;
 
-class NullProgress : public ProgressView {
-public:
-  void show() override {}
-  void hide() override {}
-  void setRange(int, int) override {}
-  void setPosition(int) override {}
-  void setText(const std::string&) override {}
-};
+using test::NullProgress;
 
 class CountingEvents : public LinkEvents {
 public:

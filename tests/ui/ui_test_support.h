@@ -2,6 +2,7 @@
 // Shared helpers of the widget tests: a page that records what the main window tells it,
 // a main window over a session in a temporary settings folder, and a message box catcher.
 
+#include "support/null_progress.h"
 #include "ui/device_session.h"
 #include "ui/main_window.h"
 #include "ui/pages/page.h"
@@ -52,19 +53,17 @@ public:
 };
 
 // LinkEvents that drop everything (for a session whose link nobody watches).
-class SilentEvents : public LinkEvents, public ProgressView {
+class SilentEvents : public LinkEvents {
 public:
   void post(Notify, int) override {}
   void send(Notify, int) override {}
   MessageButton showMessage(MessageKind, const std::string&, const std::string&) override {
     return MessageButton::Ok;
   }
-  ProgressView& progress() override { return *this; }
-  void show() override {}
-  void hide() override {}
-  void setRange(int, int) override {}
-  void setPosition(int) override {}
-  void setText(const std::string&) override {}
+  ProgressView& progress() override { return progress_; }
+
+private:
+  NullProgress progress_;
 };
 
 // A main window over recording pages and a session whose settings live in a temporary
