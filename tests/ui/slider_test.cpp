@@ -102,6 +102,35 @@ TEST(Slider, DragFromTheThumbNotifiesClampedValuesUntilRelease) {
   EXPECT_EQ(slider->value(), -150);
 }
 
+TEST(Slider, HorizontalSliderDragsAlongX) {
+  auto slider = makeSlider(5, 0, 100);
+  slider->setVertical(false);
+  slider->setValue(50);
+  QSignalSpy spy(slider.get(), &Slider::valueNotified);
+  QTest::mousePress(slider.get(), Qt::LeftButton, Qt::NoModifier, {65, 11});
+  QTest::mouseMove(slider.get(), {35, 2}); // 30 px left: 101 px per 100 units
+  QTest::mouseMove(slider.get(), {200, 11});
+  QTest::mouseRelease(slider.get(), Qt::LeftButton, Qt::NoModifier, {200, 11});
+  const QList<QList<QVariant>> expected = {notification(50), notification(19), notification(100),
+                                           notification(100)};
+  EXPECT_EQ(QList<QList<QVariant>>(spy), expected);
+}
+
+TEST(Slider, DisablingMidDragEndsTheDrag) {
+  auto slider = makeSlider(2, -150, 150);
+  slider->setValue(0);
+  QTest::mousePress(slider.get(), Qt::LeftButton, Qt::NoModifier, {12, 131});
+  ASSERT_TRUE(slider->isDragging());
+  slider->setEnabled(false);
+  EXPECT_FALSE(slider->isDragging());
+  slider->setEnabled(true);
+  QSignalSpy spy(slider.get(), &Slider::valueNotified);
+  QTest::mousePress(slider.get(), Qt::LeftButton, Qt::NoModifier, {12, 40}); // off the thumb
+  QTest::mouseMove(slider.get(), {12, 20});
+  EXPECT_EQ(spy.count(), 0);
+  EXPECT_EQ(slider->value(), 0);
+}
+
 TEST(Slider, PressOnTheTrackOutsideTheThumbOrWhileDisabledDoesNotMoveTheValue) {
   auto slider = makeSlider(2, -150, 150);
   slider->setValue(0);

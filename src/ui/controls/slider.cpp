@@ -156,10 +156,27 @@ void Slider::mouseMoveEvent(QMouseEvent* event) {
 void Slider::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || !dragging_)
     return;
-  dragging_ = false;
-  unsetCursor();
+  endDrag();
   notify();
   update();
+}
+
+void Slider::endDrag() {
+  dragging_ = false;
+  unsetCursor();
+}
+
+// A slider disabled or hidden mid-drag never sees the release; a stale drag would let the
+// next press on the track move the value.
+void Slider::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::EnabledChange && !isEnabled())
+    endDrag();
+  QWidget::changeEvent(event);
+}
+
+void Slider::hideEvent(QHideEvent* event) {
+  endDrag();
+  QWidget::hideEvent(event);
 }
 
 // Away from the user is a step up; one step per wheel event whatever its size.

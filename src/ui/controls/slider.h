@@ -95,6 +95,8 @@ protected:
   void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
 private:
   const SliderStyle& geometry() const { return STYLES[style_]; }
@@ -105,6 +107,7 @@ private:
   int clamped(double value) const;
   int stepped(bool up) const;
   void notify();
+  void endDrag();
   void paintTrack(QPainter& painter);
   void paintThumb(QPainter& painter);
 
