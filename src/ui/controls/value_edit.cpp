@@ -4,6 +4,7 @@
 #include "ui/controls/skin_palette.h"
 
 #include <QFocusEvent>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -255,11 +256,16 @@ void ValueEdit::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
 }
 
+// The font height the pages give is the height of a text line (ascent plus descent), not
+// the em size, so that a 16-pixel value fits the 20-pixel field of the design.
 void ValueEdit::placeField() {
   field_->setGeometry(textRect());
   const double sy = double(height()) / STYLES[style_].designHeight;
   QFont font(fontFace_);
-  font.setPixelSize(std::max(1, int(std::lround(fontHeight_ * sy))));
+  constexpr int REFERENCE = 100;
+  font.setPixelSize(REFERENCE);
+  const double lineToEm = REFERENCE / std::max(1.0, QFontMetricsF(font).height());
+  font.setPixelSize(std::max(1, int(std::lround(fontHeight_ * sy * lineToEm))));
   field_->setFont(font);
   setFont(font);
 }
