@@ -102,7 +102,8 @@ int ResponseGraphModel::gainFromDragRow(int row) const {
   }
   double j = -double(row) * (LEVEL_MAX - LEVEL_MIN) / (height_ - 1);
   j = std::clamp(j, double(LEVEL_MIN), double(LEVEL_MAX));
-  return static_cast<int>(j + 0.5);
+  // Nearest tenth, halves away from zero: a cut mirrors the boost of the same drag.
+  return static_cast<int>(std::lround(j));
 }
 
 void ResponseGraphModel::limitFilterPoint(int index, GraphPoint& p) const {
