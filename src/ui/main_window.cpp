@@ -59,7 +59,7 @@ MainWindow::MainWindow(DeviceSession& session, const PageFactory& pages, QWidget
   }
   commands_ = new ProgramCommands(*this, session_);
   buildMenus();
-  pages_ = pages(tabArea_);
+  pages_ = pages(tabArea_, session_.table());
   for (Page* page : pages_.pages)
     connectPage(page);
   hideAllPagesBut(pages_.home());

@@ -51,7 +51,7 @@ public:
   static constexpr int DESIGN_HEIGHT = 768;
   static constexpr const char* TITLE = "T509";
 
-  MainWindow(DeviceSession& session, const PageFactory& pages = createPlaceholderPages,
+  MainWindow(DeviceSession& session, const PageFactory& pages = createPages,
              QWidget* parent = nullptr);
   ~MainWindow() override;
 

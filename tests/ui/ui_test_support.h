@@ -78,7 +78,7 @@ struct WindowFixture {
     setCurrentLanguage(language);
     const std::string path = dir.path().toStdString();
     session = std::make_unique<DeviceSession>(SettingsFolders{path, path, "kv816"});
-    window = std::make_unique<MainWindow>(*session, [this](QWidget* parent) {
+    window = std::make_unique<MainWindow>(*session, [this](QWidget* parent, ParameterTable&) {
       static constexpr int FIRST[6] = {0, 1, 2, 3, 7, 11};
       PageSet set;
       for (int slot = 0; slot < 6; ++slot) {

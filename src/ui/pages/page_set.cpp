@@ -4,7 +4,8 @@
 
 namespace kv816 {
 
-PageSet createPlaceholderPages(QWidget* parent) {
+PageSet createPages(QWidget* parent, ParameterTable& table) {
+  (void)table;
   PageSet set;
   for (int slot = 0; slot < PAGE_SLOT_COUNT; ++slot)
     set.pages[static_cast<size_t>(slot)] = new PlaceholderPage(static_cast<PageSlot>(slot), parent);

@@ -1,6 +1,7 @@
 #pragma once
 // The six pages of the main window, in the main window's order, and how they are made.
 
+#include "model/parameter_table.h"
 #include "ui/pages/page.h"
 #include "ui/parameter_routes.h"
 
@@ -21,10 +22,11 @@ struct PageSet {
   Page* output() const { return at(PageSlot::Output); }
 };
 
-// Creates the six pages as children of `parent` (the main window's tab area).
-using PageFactory = std::function<PageSet(QWidget* parent)>;
+// Creates the six pages as children of `parent` (the main window's tab area); the pages
+// write the user's edits into `table`.
+using PageFactory = std::function<PageSet(QWidget* parent, ParameterTable& table)>;
 
-// The pages the program uses until each has its own widget.
-PageSet createPlaceholderPages(QWidget* parent);
+// The program's pages.
+PageSet createPages(QWidget* parent, ParameterTable& table);
 
 } // namespace kv816
