@@ -1,0 +1,219 @@
+#include "ui/pages/home_page.h"
+
+#include "model/link_groups.h"
+#include "model/parameter_table.h"
+#include "ui/controls/skin_button.h"
+#include "ui/controls/skin_combo_box.h"
+#include "ui/controls/skin_label.h"
+#include "ui/controls/skin_palette.h"
+#include "ui/tab_layout.h"
+
+#include <algorithm>
+
+namespace kv816 {
+
+namespace {
+
+// Control ids of the link lists, the jump buttons and the routing buttons.
+constexpr int ID_INPUT_LINK = 3024;
+constexpr int ID_INPUT_JUMP_FIRST = 4024; // Mute, Gain, GEQ, Delay
+constexpr int ID_OUTPUT_LINK = 6024;
+constexpr int ID_ROUTE_FIRST = 7024;       // inputs A..D
+constexpr int ID_OUTPUT_JUMP_FIRST = 7028; // Gain, X_Over, GEQ, Limit, Delay, Mute
+
+// Home update codes.
+constexpr int CODE_ROUTING_FIRST = 0;
+constexpr int CODE_INPUT_LINK_FIRST = 8;
+constexpr int CODE_OUTPUT_LINK_FIRST = 12;
+
+// The page each jump button asks for; the strip's channel is added where the page shows
+// one channel.
+int inputJumpPage(int jump, int input) {
+  switch (jump) {
+  case 0:
+    return PAGE_GAIN;
+  case 1:
+    return PAGE_INPUT_FIRST + input;
+  case 2:
+    return PAGE_GEQ_FIRST + input;
+  default:
+    return PAGE_DELAY;
+  }
+}
+
+int outputJumpPage(int jump, int output) {
+  switch (jump) {
+  case 1: // X_Over
+  case 2: // GEQ
+  case 3: // Limit
+    return PAGE_OUTPUT_FIRST + output;
+  case 4:
+    return PAGE_DELAY;
+  default: // Gain, Mute
+    return PAGE_GAIN;
+  }
+}
+
+} // namespace
+
+HomePage::HomePage(ParameterTable& table, QWidget* parent)
+    : Page(PAGE_HOME, parent), table_(table) {
+  setAutoFillBackground(false);
+  for (int i = 0; i < INPUT_COUNT; ++i)
+    createInputStrip(i);
+  for (int o = 0; o < OUTPUT_COUNT; ++o)
+    createOutputStrip(o);
+  refreshTexts();
+  layoutStrips();
+}
+
+void HomePage::createInputStrip(int input) {
+  InputStrip& strip = inputs_[static_cast<size_t>(input)];
+  strip.name = new SkinLabel(this);
+  strip.name->setObjectName(QStringLiteral("inputName%1").arg(input));
+  strip.name->setTextFlags(TEXT_RIGHT | TEXT_VCENTER | TEXT_SINGLE_LINE);
+  strip.link = new SkinComboBox(ID_INPUT_LINK, this);
+  strip.link->setObjectName(QStringLiteral("inputLink%1").arg(input));
+  strip.link->setUserValue(input);
+  fillLinkList(strip.link, INPUT_COUNT, 'A');
+  strip.link->setShownIndex(input);
+  connect(strip.link, &SkinComboBox::notified, this,
+          [this](int, int channel) { linkChosen(channel); });
+  for (int k = 0; k < INPUT_JUMPS; ++k) {
+    auto* button = new SkinButton(ID_INPUT_JUMP_FIRST + k, this);
+    button->setObjectName(QStringLiteral("inputJump%1_%2").arg(input).arg(k));
+    button->setUserValue(input);
+    connect(button, &SkinButton::notified, this,
+            [this](int id, int strip) { jumpPressed(id, strip); });
+    strip.jumps[static_cast<size_t>(k)] = button;
+  }
+}
+
+void HomePage::createOutputStrip(int output) {
+  OutputStrip& strip = outputs_[static_cast<size_t>(output)];
+  for (int k = 0; k < INPUT_COUNT; ++k) {
+    auto* button = new SkinButton(ID_ROUTE_FIRST + k, this);
+    button->setObjectName(QStringLiteral("route%1_%2").arg(output).arg(k));
+    button->setUserValue(output);
+    // Every input feeds every output until the device reports otherwise.
+    button->setCheckState(SkinButton::ON);
+    button->setText(QString(QChar('A' + k)));
+    button->setTextColors(Qt::black, Qt::white);
+    connect(button, &SkinButton::notified, this, [this](int, int o) { routeToggled(o); });
+    strip.routes[static_cast<size_t>(k)] = button;
+  }
+  for (int k = 0; k < OUTPUT_JUMPS; ++k) {
+    auto* button = new SkinButton(ID_OUTPUT_JUMP_FIRST + k, this);
+    button->setObjectName(QStringLiteral("outputJump%1_%2").arg(output).arg(k));
+    button->setUserValue(output);
+    connect(button, &SkinButton::notified, this, [this](int id, int o) { jumpPressed(id, o); });
+    strip.jumps[static_cast<size_t>(k)] = button;
+  }
+  strip.link = new SkinComboBox(ID_OUTPUT_LINK, this);
+  strip.link->setObjectName(QStringLiteral("outputLink%1").arg(output));
+  strip.link->setUserValue(output);
+  fillLinkList(strip.link, OUTPUT_COUNT, '1');
+  strip.link->setShownIndex(output);
+  connect(strip.link, &SkinComboBox::notified, this,
+          [this](int, int o) { linkChosen(INPUT_COUNT + o); });
+  strip.name = new SkinLabel(this);
+  strip.name->setObjectName(QStringLiteral("outputName%1").arg(output));
+  strip.name->setTextFlags(TEXT_RIGHT | TEXT_VCENTER | TEXT_SINGLE_LINE);
+}
+
+// Refills a link list with `count` entries "LINK <first>", "LINK <first + 1>", ...; the
+// selection stays where it was unless it falls past the end, when it moves to the last.
+void HomePage::fillLinkList(SkinComboBox* list, int count, char first) {
+  if (list->count() == count)
+    return;
+  const int previous = std::max(0, list->shownIndex());
+  const QSignalBlocker blocker(list);
+  list->clear();
+  for (int g = 0; g < count; ++g)
+    list->addItem(QStringLiteral("LINK %1").arg(QChar(first + g)));
+  list->setShownIndex(std::min(previous, count - 1));
+}
+
+void HomePage::setIoMode(int ioMode) {
+  const ActiveChannels shown = activeChannelsOf(ioMode);
+  inputCount_ = shown.inputs;
+  outputCount_ = shown.outputs;
+  for (int i = 0; i < inputCount_; ++i)
+    fillLinkList(inputs_[static_cast<size_t>(i)].link, inputCount_, 'A');
+  for (int o = 0; o < outputCount_; ++o)
+    fillLinkList(outputs_[static_cast<size_t>(o)].link, outputCount_, '1');
+  updateVisibility();
+  layoutStrips();
+  update();
+}
+
+void HomePage::updateVisibility() {
+  for (int i = 0; i < INPUT_COUNT; ++i) {
+    const InputStrip& strip = inputs_[static_cast<size_t>(i)];
+    const bool shown = i < inputCount_;
+    strip.name->setVisible(shown);
+    strip.link->setVisible(shown);
+    for (SkinButton* button : strip.jumps)
+      button->setVisible(shown);
+  }
+  for (int o = 0; o < OUTPUT_COUNT; ++o) {
+    const OutputStrip& strip = outputs_[static_cast<size_t>(o)];
+    const bool shown = o < outputCount_;
+    // A hidden routing button keeps its state: the Routing word is written from all four.
+    for (int k = 0; k < INPUT_COUNT; ++k)
+      strip.routes[static_cast<size_t>(k)]->setVisible(shown && k < inputCount_);
+    for (SkinButton* button : strip.jumps)
+      button->setVisible(shown);
+    strip.link->setVisible(shown);
+    strip.name->setVisible(shown);
+  }
+}
+
+void HomePage::applyCode(int code, int value, int pageNumber) {
+  (void)pageNumber;
+  if (code >= CODE_ROUTING_FIRST && code < CODE_ROUTING_FIRST + OUTPUT_COUNT) {
+    const OutputStrip& strip = outputs_[static_cast<size_t>(code - CODE_ROUTING_FIRST)];
+    for (int k = 0; k < INPUT_COUNT; ++k)
+      strip.routes[static_cast<size_t>(k)]->setCheckState((value >> k) & 1 ? SkinButton::ON
+                                                                           : SkinButton::OFF);
+  } else if (code >= CODE_INPUT_LINK_FIRST && code < CODE_OUTPUT_LINK_FIRST) {
+    inputs_[static_cast<size_t>(code - CODE_INPUT_LINK_FIRST)].link->setShownIndex(
+        groupOfMask(value, inputCount_));
+  } else if (code >= CODE_OUTPUT_LINK_FIRST && code < CODE_OUTPUT_LINK_FIRST + OUTPUT_COUNT) {
+    outputs_[static_cast<size_t>(code - CODE_OUTPUT_LINK_FIRST)].link->setShownIndex(
+        groupOfMask(value, outputCount_));
+  }
+}
+
+int HomePage::linkGroup(int channel) const {
+  if (isInput(channel))
+    return std::max(0, inputs_[static_cast<size_t>(channel)].link->shownIndex());
+  if (isOutput(channel))
+    return std::max(0, outputs_[static_cast<size_t>(channel - INPUT_COUNT)].link->shownIndex());
+  return 0;
+}
+
+// The chosen group's own channel is the source the linked channels copy.
+void HomePage::linkChosen(int channel) {
+  const int group = linkGroup(channel);
+  table_.setParameter(indexOf(ChannelFunction::LinkMask, channel), maskOfGroup(group));
+  emit linkFollowRequested(isInput(channel) ? group : INPUT_COUNT + group);
+}
+
+void HomePage::routeToggled(int output) {
+  int routing = 0;
+  const OutputStrip& strip = outputs_[static_cast<size_t>(output)];
+  for (int k = 0; k < INPUT_COUNT; ++k)
+    if (strip.routes[static_cast<size_t>(k)]->checkState() == SkinButton::ON)
+      routing |= 1 << k;
+  table_.setParameter(indexOf(ChannelFunction::Routing, INPUT_COUNT + output), routing);
+}
+
+void HomePage::jumpPressed(int controlId, int strip) {
+  if (controlId >= ID_OUTPUT_JUMP_FIRST)
+    emit showPageRequested(outputJumpPage(controlId - ID_OUTPUT_JUMP_FIRST, strip));
+  else
+    emit showPageRequested(inputJumpPage(controlId - ID_INPUT_JUMP_FIRST, strip));
+}
+
+} // namespace kv816
