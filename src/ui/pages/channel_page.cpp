@@ -1,0 +1,144 @@
+#include "ui/pages/channel_page.h"
+
+#include "model/meter.h"
+#include "model/parameter_table.h"
+#include "ui/controls/level_meter.h"
+#include "ui/controls/response_graph.h"
+#include "ui/controls/skin_combo_box.h"
+#include "ui/controls/skin_label.h"
+#include "ui/tab_layout.h"
+
+#include <QGroupBox>
+
+#include <algorithm>
+#include <cmath>
+
+namespace kv816 {
+
+namespace {
+
+// Where the graph starts, in design units; it runs to the page's bottom.
+constexpr int GRAPH_TOP = 325;
+constexpr int DESIGN_WIDTH = 1100;
+constexpr int DESIGN_HEIGHT = 700;
+
+// The total curve of each channel is drawn in the channel's own colour.
+constexpr std::array<QRgb, CHANNEL_COUNT> CHANNEL_COLOURS = {
+    qRgb(0, 255, 255), qRgb(223, 18, 123), qRgb(2, 123, 192),   qRgb(255, 255, 0),
+    qRgb(255, 0, 0),   qRgb(0, 96, 0),     qRgb(128, 128, 192), qRgb(255, 64, 255),
+    qRgb(0, 192, 192), qRgb(192, 168, 0),  qRgb(125, 128, 0),   qRgb(0, 0, 255)};
+
+int scaled(int design, double factor) {
+  return static_cast<int>(std::lround(design * factor));
+}
+
+} // namespace
+
+ChannelPage::ChannelPage(ParameterTable& table, int firstPageNumber, QWidget* parent)
+    : Page(firstPageNumber >= PAGE_OUTPUT_FIRST ? PAGE_OUTPUT_FIRST : PAGE_INPUT_FIRST, parent),
+      table_(table), output_(firstPageNumber >= PAGE_OUTPUT_FIRST) {
+  createEqualiser(); // first: its group boxes lie under everything else
+  createStrip();
+  createCrossover();
+  createCompressor();
+  createGraph();
+  refreshTexts();
+  scaleChanged();
+}
+
+void ChannelPage::place(QWidget* widget, const QRect& design) {
+  placed_.push_back({widget, design});
+}
+
+void ChannelPage::scaleChanged() {
+  const double sx = horizontalScale();
+  const double sy = verticalScale();
+  if (std::min(sx, sy) < 0.5)
+    return;
+  for (const Placed& p : placed_) {
+    const QRect& r = p.design;
+    p.widget->setGeometry(scaled(r.x(), sx), scaled(r.y(), sy), scaled(r.width(), sx),
+                          scaled(r.height(), sy));
+  }
+  for (const BandRow& row : bands_) {
+    row.slope->setScale(sy);
+    row.type->setScale(sy);
+  }
+  for (SkinComboBox* box : crossoverType_)
+    box->setScale(sy);
+  QFont labelFont(QStringLiteral("微软雅黑"));
+  labelFont.setPixelSize(std::max(1, scaled(14, sy)));
+  for (Placed& p : placed_)
+    if (auto* label = qobject_cast<SkinLabel*>(p.widget))
+      label->setFont(labelFont);
+  const int top = scaled(GRAPH_TOP, sy);
+  const int bottom = std::max(height(), scaled(DESIGN_HEIGHT, sy));
+  graph_->setGeometry(0, top, std::max(width(), scaled(DESIGN_WIDTH, sx)), bottom - top);
+  graph_->setScale(std::min(sx, sy));
+}
+
+void ChannelPage::resizeEvent(QResizeEvent* event) {
+  Page::resizeEvent(event);
+  scaleChanged();
+}
+
+bool ChannelPage::lacks(ChannelFunction function) const {
+  return indexOf(function, channel()) == IDX_NONE;
+}
+
+// Every edit stores the control's raw value with its send mark; the worker sends it.
+void ChannelPage::write(ChannelFunction function, int code, int band) {
+  const int index = indexOf(function, channel(), band);
+  if (index == IDX_NONE)
+    return;
+  table_.setParameter(index, controlRaw(code));
+}
+
+void ChannelPage::follow() {
+  emit linkFollowRequested(channel());
+}
+
+void ChannelPage::refreshTexts() {
+  refreshEqTexts();
+  refreshStripTexts();
+}
+
+int ChannelPage::showChannel(int pageNumber) {
+  const int first = output_ ? PAGE_OUTPUT_FIRST : PAGE_INPUT_FIRST;
+  const int last = output_ ? PAGE_NUMBER_COUNT : PAGE_OUTPUT_FIRST;
+  if (pageNumber < first || pageNumber >= last)
+    return this->pageNumber();
+  setShownPageNumber(pageNumber);
+  graph_->setTotalColor(CHANNEL_COLOURS[static_cast<size_t>(channel())]);
+  showEqualiser();
+  showStrip();
+  if (output_)
+    showCompressor();
+  return pageNumber;
+}
+
+void ChannelPage::applyCode(int code, int value, int pageNumber) {
+  if (pageNumber != this->pageNumber())
+    return;
+  if (!applyEqCode(code, value))
+    applyStripCode(code, value);
+}
+
+int ChannelPage::controlRaw(int code) const {
+  const int raw = eqRaw(code);
+  return raw >= 0 ? raw : stripRaw(code);
+}
+
+void ChannelPage::redrawGraph(int lowByte) {
+  graph_->setEqPass(lowByte != 0);
+}
+
+int ChannelPage::meterSegmentCount() const {
+  return CHANNEL_PAGE_METER_SEGMENTS;
+}
+
+void ChannelPage::setMeterMask(int mask) {
+  meter_->setMask(static_cast<std::uint32_t>(mask));
+}
+
+} // namespace kv816

@@ -1,0 +1,266 @@
+// The channel strip (mute, polarity, gain with its meter, delay) and the compressor.
+
+#include "ui/pages/channel_page.h"
+
+#include "dsp/scale_config.h"
+#include "i18n/text.h"
+#include "model/encodings.h"
+#include "model/meter.h"
+#include "model/parameter_table.h"
+#include "ui/controls/level_meter.h"
+#include "ui/controls/skin_button.h"
+#include "ui/controls/skin_label.h"
+#include "ui/controls/slider.h"
+#include "ui/controls/value_edit.h"
+
+#include <QGroupBox>
+
+namespace kv816 {
+
+namespace {
+
+constexpr int MUTE_ID = 7024;
+constexpr int PHASE_ID = 8124;
+constexpr int GAIN_EDIT_ID = 10024;
+constexpr int GAIN_FADER_ID = 9024;
+constexpr int DELAY_SLIDER_ID = 10124;
+constexpr std::array<int, 3> DELAY_EDIT_IDS = {10224, 10324, 10424};
+constexpr int COMPRESSOR_EDIT_ID = 11224;
+constexpr int FADER_STYLE = 3;
+constexpr int DELAY_SLIDER_STYLE = 4;
+constexpr int SLIDER_STEPS_PER_UNIT = 10;
+
+constexpr int FADER_X = 46;
+constexpr int FADER_Y = 138;
+constexpr int FADER_HEIGHT = 166;
+constexpr int METER_WIDTH = 21;
+constexpr int METER_GAP = 2;
+
+QString text(Text key) {
+  const std::string_view t = langText(key);
+  return QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size()));
+}
+
+SkinButton* makeToggle(QWidget* parent, int id, const QString& name) {
+  auto* button = new SkinButton(id, parent);
+  button->setCheckState(SkinButton::OFF);
+  button->setObjectName(name);
+  return button;
+}
+
+ValueEdit* makeEdit(QWidget* parent, int id, int index, const ScaleConfig& scale,
+                    const QString& name) {
+  auto* edit = new ValueEdit(id, parent);
+  edit->setIndex(index);
+  edit->setScale(scale);
+  edit->setObjectName(name);
+  return edit;
+}
+
+Slider* makeSlider(QWidget* parent, int id, int style, int min, int max, const QString& name) {
+  auto* slider = new Slider(id, parent);
+  slider->setStyle(style);
+  slider->setRange(min, max);
+  slider->setDivisor(SLIDER_STEPS_PER_UNIT);
+  slider->setObjectName(name);
+  return slider;
+}
+
+} // namespace
+
+void ChannelPage::createStrip() {
+  mute_ = makeToggle(this, MUTE_ID, QStringLiteral("mute"));
+  phase_ = makeToggle(this, PHASE_ID, QStringLiteral("phase"));
+  phase_->setText(QStringLiteral("\u00D8"));
+  place(mute_, QRect(QPoint(28, 30), QPoint(88, 55)));
+  place(phase_, QRect(QPoint(28, 66), QPoint(88, 91)));
+  connect(mute_, &SkinButton::notified, this, [this] {
+    write(ChannelFunction::Mute, CODE_MUTE);
+    follow();
+  });
+  connect(phase_, &SkinButton::notified, this, [this] {
+    write(ChannelFunction::Phase, CODE_PHASE);
+    follow();
+  });
+
+  gainEdit_ = makeEdit(this, GAIN_EDIT_ID, 0, CHANNEL_GAIN_SCALE, QStringLiteral("gain"));
+  gainFader_ = makeSlider(this, GAIN_FADER_ID, FADER_STYLE, CHANNEL_GAIN_SCALE.min,
+                          CHANNEL_GAIN_SCALE.max, QStringLiteral("gainFader"));
+  meter_ = new LevelMeter(this);
+  meter_->setObjectName(QStringLiteral("meter"));
+  meter_->setSegmentCount(CHANNEL_PAGE_METER_SEGMENTS);
+  meter_->setSegmentHeight(FADER_HEIGHT / CHANNEL_PAGE_METER_SEGMENTS);
+  meter_->setMeter(QColor(0, 0, 0, 0), QPixmap(), 0, FADER_HEIGHT);
+  place(gainEdit_, QRect(26, 102, 64, 24));
+  place(gainFader_, QRect(FADER_X, FADER_Y, 43, FADER_HEIGHT));
+  place(meter_, QRect(FADER_X - METER_GAP - METER_WIDTH, FADER_Y, METER_WIDTH, FADER_HEIGHT));
+  connect(gainEdit_, &ValueEdit::valueNotified, this, [this] { onGainEdit(); });
+  connect(gainFader_, &Slider::valueNotified, this, [this] { onGainFader(); });
+
+  static const ScaleConfig* const DELAY_SCALES[3] = {&DELAY_MS_SCALE, &DELAY_M_SCALE,
+                                                     &DELAY_IN_SCALE};
+  static const char* const DELAY_NAMES[3] = {"delayMs", "delayM", "delayIn"};
+  for (int i = 0; i < 3; ++i) {
+    const size_t s = static_cast<size_t>(i);
+    delayEdits_[s] = makeEdit(this, DELAY_EDIT_IDS[s], 0, *DELAY_SCALES[i], DELAY_NAMES[i]);
+    place(delayEdits_[s], QRect(131, 30 + 36 * i, 64, 24));
+    connect(delayEdits_[s], &ValueEdit::valueNotified, this, [this, i] { onDelayEdit(i); });
+  }
+  delaySlider_ = makeSlider(this, DELAY_SLIDER_ID, DELAY_SLIDER_STYLE, DELAY_MS_SCALE.min,
+                            DELAY_MS_SCALE.max, QStringLiteral("delaySlider"));
+  place(delaySlider_, QRect(154, FADER_Y, 14, FADER_HEIGHT));
+  connect(delaySlider_, &Slider::valueNotified, this, [this] { onDelaySlider(); });
+}
+
+void ChannelPage::createCompressor() {
+  static const ScaleConfig* const SCALES[4] = {&THRESHOLD_SCALE, &ATTACK_SCALE, &RELEASE_SCALE,
+                                               &RATIO_SCALE};
+  static const char* const NAMES[4] = {"threshold", "attack", "release", "ratio"};
+  static constexpr ChannelFunction FUNCTIONS[4] = {
+      ChannelFunction::Threshold, ChannelFunction::Attack, ChannelFunction::Release,
+      ChannelFunction::Ratio};
+  for (int i = 0; i < 4; ++i) {
+    const size_t s = static_cast<size_t>(i);
+    const int y = 186 + 33 * i;
+    compressorLabels_[s] = new SkinLabel(this);
+    place(compressorLabels_[s], QRect(QPoint(740, y), QPoint(840, y + 24)));
+    compressorEdits_[s] = makeEdit(this, COMPRESSOR_EDIT_ID, 2 + i, *SCALES[i], NAMES[i]);
+    place(compressorEdits_[s], QRect(852, y, 64, 24));
+    const ChannelFunction function = FUNCTIONS[i];
+    const int code = CODE_THRESHOLD + i;
+    connect(compressorEdits_[s], &ValueEdit::valueNotified, this, [this, function, code] {
+      write(function, code);
+      follow();
+    });
+    if (!output_) {
+      compressorLabels_[s]->hide();
+      compressorEdits_[s]->hide();
+    }
+  }
+  if (!output_)
+    groups_[4]->hide();
+}
+
+void ChannelPage::refreshStripTexts() {
+  static constexpr Text LABELS[4] = {Text::Threshold, Text::Attack, Text::Release, Text::Ratio};
+  for (size_t i = 0; i < compressorLabels_.size(); ++i)
+    compressorLabels_[i]->setText(text(LABELS[i]));
+  mute_->setText(text(Text::Mute).trimmed());
+}
+
+void ChannelPage::showStrip() {
+  static constexpr std::pair<ChannelFunction, int> STRIP[4] = {
+      {ChannelFunction::Delay, CODE_DELAY},
+      {ChannelFunction::Gain, CODE_CHANNEL_GAIN},
+      {ChannelFunction::Mute, CODE_MUTE},
+      {ChannelFunction::Phase, CODE_PHASE}};
+  for (const auto& [function, code] : STRIP)
+    applyStripCode(code, table_.value(indexOf(function, channel())));
+}
+
+void ChannelPage::showCompressor() {
+  static constexpr std::pair<ChannelFunction, int> COMPRESSOR[4] = {
+      {ChannelFunction::Threshold, CODE_THRESHOLD},
+      {ChannelFunction::Attack, CODE_ATTACK},
+      {ChannelFunction::Release, CODE_RELEASE},
+      {ChannelFunction::Ratio, CODE_RATIO}};
+  for (const auto& [function, code] : COMPRESSOR) {
+    const int index = indexOf(function, channel());
+    if (index != IDX_NONE)
+      applyStripCode(code, table_.value(index));
+  }
+}
+
+bool ChannelPage::applyStripCode(int code, int value) {
+  switch (code) {
+  case CODE_DELAY:
+    for (ValueEdit* edit : delayEdits_)
+      edit->setUnits(decodeDelay(value));
+    delaySlider_->setUnits(decodeDelay(value));
+    return true;
+  case CODE_CHANNEL_GAIN:
+    gainEdit_->setUnits(decodeChannelGain(value));
+    gainFader_->setUnits(decodeChannelGain(value));
+    return true;
+  case CODE_MUTE:
+  case CODE_PHASE:
+    (code == CODE_MUTE ? mute_ : phase_)
+        ->setCheckState(decodeFlag(value) ? SkinButton::ON : SkinButton::OFF);
+    return true;
+  case CODE_THRESHOLD:
+    compressorEdits_[0]->setUnits(decodeThreshold(value));
+    return true;
+  case CODE_ATTACK:
+    compressorEdits_[1]->setUnits(decodeAttack(value));
+    return true;
+  case CODE_RELEASE:
+    compressorEdits_[2]->setUnits(value);
+    return true;
+  case CODE_RATIO:
+    compressorEdits_[3]->setUnits(decodeRatio(value));
+    return true;
+  default:
+    break;
+  }
+  // A meter byte counts only for the channel on show.
+  if (code == CODE_METER + channel()) {
+    setMeterMask(static_cast<int>(meterSegments(value, CHANNEL_PAGE_METER_SEGMENTS)));
+    return true;
+  }
+  return false;
+}
+
+int ChannelPage::stripRaw(int code) const {
+  switch (code) {
+  case CODE_DELAY:
+    return encodeDelay(delayEdits_[0]->units());
+  case CODE_CHANNEL_GAIN:
+    return encodeChannelGain(gainEdit_->units());
+  case CODE_MUTE:
+    return mute_->checkState() == SkinButton::ON ? 1 : 0;
+  case CODE_PHASE:
+    return phase_->checkState() == SkinButton::ON ? 1 : 0;
+  case CODE_THRESHOLD:
+    return encodeThreshold(truncateRaw(compressorEdits_[0]->units()));
+  case CODE_ATTACK:
+    return encodeAttack(compressorEdits_[1]->units());
+  case CODE_RELEASE:
+    return truncateRaw(compressorEdits_[2]->units());
+  case CODE_RATIO:
+    return encodeRatio(compressorEdits_[3]->units());
+  default:
+    return -1;
+  }
+}
+
+void ChannelPage::onGainFader() {
+  // Fader positions and the edit's raw value are both tenths of a dB.
+  gainEdit_->setRawValue(gainFader_->value());
+  write(ChannelFunction::Gain, CODE_CHANNEL_GAIN);
+  follow();
+}
+
+void ChannelPage::onGainEdit() {
+  gainFader_->setValue(gainEdit_->rawValue());
+  write(ChannelFunction::Gain, CODE_CHANNEL_GAIN);
+  follow();
+}
+
+// All three delay edits hold tenths of a millisecond, as the slider does.
+void ChannelPage::onDelaySlider() {
+  for (ValueEdit* edit : delayEdits_)
+    edit->setRawValue(delaySlider_->value());
+  write(ChannelFunction::Delay, CODE_DELAY);
+  follow();
+}
+
+void ChannelPage::onDelayEdit(int which) {
+  const int raw = delayEdits_[static_cast<size_t>(which)]->rawValue();
+  for (ValueEdit* edit : delayEdits_)
+    edit->setRawValue(raw);
+  delaySlider_->setValue(raw);
+  write(ChannelFunction::Delay, CODE_DELAY);
+  follow();
+}
+
+} // namespace kv816
