@@ -1,0 +1,297 @@
+#include "ui/pages/geq_page.h"
+
+#include "dsp/scale_tables.h"
+#include "i18n/band_labels.h"
+#include "i18n/text.h"
+#include "model/encodings.h"
+#include "model/parameter_table.h"
+#include "ui/controls/response_graph.h"
+#include "ui/controls/skin_button.h"
+#include "ui/controls/skin_label.h"
+#include "ui/controls/skin_palette.h"
+#include "ui/controls/slider.h"
+#include "ui/tab_layout.h"
+
+#include <QMessageBox>
+#include <QRgb>
+
+#include <algorithm>
+
+namespace kv816 {
+
+namespace {
+
+constexpr int SCALE_ROWS = 9;
+constexpr const char* SCALE_TEXTS[SCALE_ROWS] = {"+15", "+12", "+8",  "+4", "0dB",
+                                                 "-4",  "-8",  "-12", "-15"};
+// Total-curve colour of inputs A..D.
+constexpr QRgb TOTAL_COLOURS[INPUT_COUNT] = {0xFFFF6666, 0xFF990099, 0xFF99FF00, 0xFFFF99CC};
+
+constexpr int SLIDER_STYLE = 2;
+constexpr int GAIN_LIMIT = 150;      // tenths of a dB either side of 0
+constexpr int BAND_POINT_OFFSET = 2; // graph points 0 and 1 are the H and L points
+
+QString text(Text key) {
+  return QString::fromUtf8(langText(key));
+}
+
+// A design-unit rectangle (x1, y1, x2, y2) on the scaled page, corners truncated.
+QRect scaledRect(double x1, double y1, double x2, double y2, double sx, double sy) {
+  const int left = int(x1 * sx);
+  const int top = int(y1 * sy);
+  return QRect(left, top, int(x2 * sx) - left, int(y2 * sy) - top);
+}
+
+double gainDb(int raw) {
+  return (raw - EQ_GAIN_ZERO) / 10.0;
+}
+
+} // namespace
+
+GeqPage::GeqPage(ParameterTable& table, QWidget* parent)
+    : Page(PAGE_GEQ_FIRST, parent), table_(table) {
+  createControls();
+  setUpGraph();
+  refreshTexts();
+  layoutControls();
+}
+
+void GeqPage::createControls() {
+  for (int n = 0; n < GEQ_BAND_COUNT; ++n) {
+    auto* slider = new Slider(SLIDER_ID, this);
+    slider->setStyle(SLIDER_STYLE);
+    slider->setRange(-GAIN_LIMIT, GAIN_LIMIT);
+    slider->setDivisor(10);
+    slider->setValue(0);
+    slider->setIndex(n);
+    connect(slider, &Slider::valueNotified, this,
+            [this](int, int band, int value) { onSliderMoved(band, value); });
+    sliders_[n] = slider;
+
+    auto* label = new SkinLabel(this);
+    label->setText(QString::fromUtf8(bandLabel(n)));
+    label->setTextFlags(TEXT_CENTER | TEXT_VCENTER | TEXT_SINGLE_LINE);
+    bandLabels_[n] = label;
+  }
+  for (int k = 0; k < 2 * SCALE_ROWS; ++k) {
+    auto* label = new SkinLabel(this);
+    label->setText(QString::fromLatin1(SCALE_TEXTS[k % SCALE_ROWS]));
+    const int side = k < SCALE_ROWS ? TEXT_RIGHT : 0;
+    label->setTextFlags(side | TEXT_VCENTER | TEXT_SINGLE_LINE);
+    label->setTextColor(Qt::black);
+    scaleLabels_[k] = label;
+  }
+  for (int i = 0; i < 2; ++i) {
+    auto* button = new SkinButton(BUTTON_ID, this);
+    button->setUserValue(i);
+    connect(button, &SkinButton::notified, this, [this](int, int index) { onButton(index); });
+    buttons_[i] = button;
+  }
+  // The bypass button shows the bypass state; the user's click toggles it.
+  buttons_[BYPASS_BUTTON]->setCheckState(SkinButton::OFF);
+  graph_ = new ResponseGraph(this);
+  connect(graph_, &ResponseGraph::graphNotified, this, &GeqPage::onGraphChanged);
+}
+
+void GeqPage::setUpGraph() {
+  graph_->setHighRange(19, 20000);
+  graph_->setLowRange(19, 20000);
+  graph_->setBandRange(20, 20000);
+  graph_->setFreeFrequency(true);
+  graph_->setBandCount(GEQ_BAND_COUNT);
+  for (int n = 0; n < GEQ_BAND_COUNT; ++n) {
+    graph_->setBandGain(0, n);
+    graph_->setBandFrequency(CENTRE_FREQUENCIES[n], n);
+    graph_->setBandQ(GEQ_Q, n);
+  }
+  graph_->setPointEnabled(ResponseGraphModel::HIGH_POINT, false);
+  graph_->setPointEnabled(ResponseGraphModel::LOW_POINT, false);
+  graph_->setVerticalOnly(true);
+  graph_->setShowQHandles(false);
+  graph_->setPointFrequency(19, ResponseGraphModel::HIGH_POINT);
+  graph_->setPointFrequency(20000, ResponseGraphModel::LOW_POINT);
+  graph_->setTotalColor(TOTAL_COLOURS[0]);
+}
+
+void GeqPage::refreshTexts() {
+  buttons_[RESET_BUTTON]->setText(text(Text::GeqReset));
+  buttons_[BYPASS_BUTTON]->setText(text(Text::GeqBypass));
+}
+
+void GeqPage::scaleChanged() {
+  layoutControls();
+}
+
+void GeqPage::resizeEvent(QResizeEvent* event) {
+  Page::resizeEvent(event);
+  layoutControls();
+}
+
+void GeqPage::layoutControls() {
+  const double sx = horizontalScale();
+  const double sy = verticalScale();
+  const double m = std::min(sx, sy);
+  for (int n = 0; n < GEQ_BAND_COUNT; ++n) {
+    sliders_[n]->setGeometry(int((43 + 32 * n) * sx), int(24 * sy), int(24 * m), int(263 * m));
+    bandLabels_[n]->setGeometry(scaledRect(39 + 32 * n, 4, 71 + 32 * n, 24, sx, sy));
+  }
+  for (int k = 0; k < SCALE_ROWS; ++k) {
+    scaleLabels_[k]->setGeometry(scaledRect(0, 25 + 30 * k, 39, 45 + 30 * k, sx, sy));
+    scaleLabels_[SCALE_ROWS + k]->setGeometry(
+        scaledRect(1030, 25 + 30 * k, 1069, 45 + 30 * k, sx, sy));
+  }
+  placeLabels();
+  buttons_[RESET_BUTTON]->setGeometry(scaledRect(50, 290, 134, 318, sx, sy));
+  buttons_[BYPASS_BUTTON]->setGeometry(scaledRect(150, 290, 234, 318, sx, sy));
+  const int graphTop = int(325 * sy);
+  graph_->setGeometry(0, graphTop, width(), std::max(0, height() - graphTop));
+  graph_->setScale(m);
+}
+
+void GeqPage::placeLabels() {
+  QFont labelFont = font();
+  labelFont.setPixelSize(std::max(1, int(12 * horizontalScale())));
+  for (SkinLabel* label : bandLabels_)
+    label->setFont(labelFont);
+  for (SkinLabel* label : scaleLabels_)
+    label->setFont(labelFont);
+  QFont buttonFont = font();
+  buttonFont.setPixelSize(std::max(1, int(14 * horizontalScale())));
+  for (SkinButton* button : buttons_)
+    button->setTextFont(buttonFont);
+}
+
+int GeqPage::channel() const {
+  return pageNumber() - PAGE_GEQ_FIRST;
+}
+
+bool GeqPage::isBypassed() const {
+  return graph_->settings().eqPass;
+}
+
+Slider* GeqPage::bandSlider(int band) const {
+  return band >= 0 && band < GEQ_BAND_COUNT ? sliders_[band] : nullptr;
+}
+
+int GeqPage::indexOf(ChannelFunction function, int band) const {
+  return kv816::indexOf(function, channel(), band);
+}
+
+int GeqPage::showChannel(int pageNumber) {
+  if (pageNumber < PAGE_GEQ_FIRST || pageNumber >= PAGE_GEQ_FIRST + INPUT_COUNT)
+    return this->pageNumber();
+  setShownPageNumber(pageNumber);
+  graph_->setTotalColor(TOTAL_COLOURS[channel()]);
+  applyCode(CODE_BYPASS, table_.value(indexOf(ChannelFunction::GeqBypass, 0)), pageNumber);
+  for (int n = 0; n < GEQ_BAND_COUNT; ++n) {
+    applyCode(CODE_TYPE_FIRST + n, table_.value(indexOf(ChannelFunction::GeqType, n)), pageNumber);
+    applyCode(CODE_FREQ_FIRST + n, table_.value(indexOf(ChannelFunction::GeqFreq, n)), pageNumber);
+    applyCode(CODE_GAIN_FIRST + n, table_.value(indexOf(ChannelFunction::GeqGain, n)), pageNumber);
+  }
+  return pageNumber;
+}
+
+void GeqPage::applyCode(int code, int value, int pageNumber) {
+  if (pageNumber >= 0 && pageNumber != this->pageNumber())
+    return;
+  if (code >= CODE_TYPE_FIRST && code < CODE_FREQ_FIRST)
+    graph_->setBandType(value, code - CODE_TYPE_FIRST);
+  else if (code >= CODE_FREQ_FIRST && code < CODE_Q_FIRST)
+    graph_->setBandFrequency(decodeFrequency(value), code - CODE_FREQ_FIRST);
+  else if (code >= CODE_GAIN_FIRST && code < CODE_BYPASS)
+    showGain(code - CODE_GAIN_FIRST, value);
+  else if (code == CODE_BYPASS) {
+    const bool on = decodeFlag(value);
+    setBypassShown(on);
+    // Bypass ended elsewhere (another input's copy, a preset): the faders may still be
+    // flat from our own bypass, so they take the stored gains again.
+    if (!on)
+      reloadGains();
+  }
+}
+
+void GeqPage::showGain(int band, int raw) {
+  const double db = gainDb(raw);
+  graph_->setBandGain(db, band);
+  sliders_[band]->setUnits(db);
+}
+
+void GeqPage::reloadGains() {
+  for (int n = 0; n < GEQ_BAND_COUNT; ++n)
+    showGain(n, table_.value(indexOf(ChannelFunction::GeqGain, n)));
+}
+
+void GeqPage::setBypassShown(bool on) {
+  graph_->setEqPass(on);
+  buttons_[BYPASS_BUTTON]->setCheckState(on ? SkinButton::ON : SkinButton::OFF);
+}
+
+void GeqPage::write(ChannelFunction function, int band, int value) {
+  const int index = indexOf(function, band);
+  if (index != IDX_NONE)
+    table_.setParameter(index, value);
+}
+
+void GeqPage::writeBand(int band) {
+  const int point = band + BAND_POINT_OFFSET;
+  write(ChannelFunction::GeqType, band, graph_->pointBandType(point));
+  write(ChannelFunction::GeqFreq, band, encodeFrequency(graph_->pointFrequency(point)));
+  write(ChannelFunction::GeqGain, band, graph_->pointGain(point) + EQ_GAIN_ZERO);
+}
+
+void GeqPage::onSliderMoved(int band, int value) {
+  if (band < 0 || band >= GEQ_BAND_COUNT)
+    return;
+  graph_->setBandGain(value / 10.0, band);
+  write(ChannelFunction::GeqGain, band, graph_->pointGain(band + BAND_POINT_OFFSET) + EQ_GAIN_ZERO);
+  emit linkFollowRequested(channel());
+}
+
+void GeqPage::onGraphChanged(int wparam, int lparam) {
+  // The H and L points are disabled here; only bands (wparam 0) count.
+  if (wparam != 0 || lparam < 0 || lparam >= GEQ_BAND_COUNT)
+    return;
+  sliders_[lparam]->setValue(graph_->pointGain(lparam + BAND_POINT_OFFSET));
+  writeBand(lparam);
+  emit linkFollowRequested(channel());
+}
+
+void GeqPage::onButton(int index) {
+  if (index == RESET_BUTTON)
+    resetBands();
+  else if (index == BYPASS_BUTTON)
+    toggleBypass();
+}
+
+void GeqPage::resetBands() {
+  QMessageBox box(QMessageBox::Question, text(Text::Tip), text(Text::ConfirmResetEq),
+                  QMessageBox::Yes | QMessageBox::No, this);
+  if (box.exec() != QMessageBox::Yes)
+    return;
+  for (int n = 0; n < GEQ_BAND_COUNT; ++n) {
+    sliders_[n]->setValue(0);
+    graph_->setBandGain(0, n);
+    graph_->setBandFrequency(CENTRE_FREQUENCIES[n], n);
+    graph_->setBandQ(GEQ_Q, n);
+    writeBand(n);
+  }
+  emit linkFollowRequested(channel());
+}
+
+void GeqPage::toggleBypass() {
+  const bool on = !isBypassed();
+  setBypassShown(on);
+  if (on) {
+    // Only the display goes flat; the gain words keep their values for the way back.
+    for (int n = 0; n < GEQ_BAND_COUNT; ++n) {
+      sliders_[n]->setValue(0);
+      graph_->setBandGain(0, n);
+    }
+  } else {
+    reloadGains();
+  }
+  write(ChannelFunction::GeqBypass, 0, on ? 1 : 0);
+  emit linkFollowRequested(channel());
+}
+
+} // namespace kv816

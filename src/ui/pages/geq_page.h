@@ -1,0 +1,96 @@
+#pragma once
+// The graphic-equaliser page of inputs A..D (page numbers 3..6): 31 band faders with their
+// labels and dB scales, the response graph of the summed bands, and the reset and bypass
+// buttons. One page serves the four inputs; showChannel picks the input.
+//
+// Every user edit is written into the parameter table with its send mark, then the page
+// asks the main window to copy the input to the inputs linked with it
+// (linkFollowRequested). Device values arrive through applyCode and only move the controls.
+// GUI thread only.
+
+#include "model/channel_layout.h"
+#include "ui/pages/page.h"
+
+#include <array>
+
+namespace kv816 {
+
+class ParameterTable;
+class ResponseGraph;
+class SkinButton;
+class SkinLabel;
+class Slider;
+
+class GeqPage : public Page {
+  Q_OBJECT
+public:
+  static constexpr int SLIDER_ID = 6024;
+  static constexpr int BUTTON_ID = 7024;
+  static constexpr int RESET_BUTTON = 0;
+  static constexpr int BYPASS_BUTTON = 1;
+
+  // Codes of applyCode: band n's type is n, its frequency 31 + n, its Q 62 + n (not used
+  // by this page), its gain 93 + n; the bypass word is 124.
+  static constexpr int CODE_TYPE_FIRST = 0;
+  static constexpr int CODE_FREQ_FIRST = 31;
+  static constexpr int CODE_Q_FIRST = 62;
+  static constexpr int CODE_GAIN_FIRST = 93;
+  static constexpr int CODE_BYPASS = 124;
+
+  // The nominal centre of every band (Hz); a reset writes these.
+  static constexpr std::array<int, GEQ_BAND_COUNT> CENTRE_FREQUENCIES = {
+      20,   25,   32,   40,   50,   63,    80,    100,   125,  160,  200,
+      250,  315,  400,  500,  630,  800,   1000,  1300,  1600, 2000, 2500,
+      3150, 4000, 5000, 6300, 8000, 10000, 13000, 16000, 18000};
+
+  GeqPage(ParameterTable& table, QWidget* parent);
+
+  void refreshTexts() override;
+  // Page numbers 3..6 show inputs A..D and load the input's words from the table; other
+  // numbers are ignored. Returns the page number now shown.
+  int showChannel(int pageNumber) override;
+  // A device value of the shown input; values tagged with another page number are ignored.
+  void applyCode(int code, int value, int pageNumber) override;
+
+  // The input shown, 0..3.
+  int channel() const;
+  // The graph's EQ PASS state: the bypass banner is up.
+  bool isBypassed() const;
+
+  // The controls, for the main window's screenshots and the widget tests.
+  Slider* bandSlider(int band) const;
+  ResponseGraph* graph() const { return graph_; }
+  SkinButton* resetButton() const { return buttons_[RESET_BUTTON]; }
+  SkinButton* bypassButton() const { return buttons_[BYPASS_BUTTON]; }
+
+protected:
+  void scaleChanged() override;
+  void resizeEvent(QResizeEvent* event) override;
+
+private:
+  void createControls();
+  void setUpGraph();
+  void layoutControls();
+  void placeLabels();
+
+  void onSliderMoved(int band, int value);
+  void onGraphChanged(int wparam, int lparam);
+  void onButton(int index);
+  void resetBands();
+  void toggleBypass();
+  void setBypassShown(bool on);
+  void reloadGains();
+  void showGain(int band, int raw);
+  void writeBand(int band);
+  void write(ChannelFunction function, int band, int value);
+  int indexOf(ChannelFunction function, int band) const;
+
+  ParameterTable& table_;
+  std::array<Slider*, GEQ_BAND_COUNT> sliders_{};
+  std::array<SkinLabel*, GEQ_BAND_COUNT> bandLabels_{};
+  std::array<SkinLabel*, 18> scaleLabels_{};
+  std::array<SkinButton*, 2> buttons_{};
+  ResponseGraph* graph_ = nullptr;
+};
+
+} // namespace kv816
