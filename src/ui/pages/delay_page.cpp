@@ -1,0 +1,145 @@
+#include "ui/pages/delay_page.h"
+
+#include "dsp/scale_config.h"
+#include "model/channel_layout.h"
+#include "model/encodings.h"
+#include "ui/controls/slider.h"
+#include "ui/controls/value_edit.h"
+#include "ui/pages/gain_page.h"
+
+#include <QGroupBox>
+
+#include <cmath>
+
+namespace kv816 {
+
+namespace {
+
+constexpr int SLIDER_ID = 5024;
+constexpr int MS_ID = 6024;
+constexpr int METRE_ID = 7024;
+constexpr int INCH_ID = 8024;
+constexpr int SLIDER_STYLE = 1;
+constexpr int SLIDER_DIVISOR = 10; // positions per millisecond
+
+// The design place of a strip frame: (x0, 122) to (x0 + 77, 518).
+constexpr int FRAME_TOP = 122;
+constexpr int FRAME_WIDTH = 77;
+constexpr int FRAME_HEIGHT = 396;
+constexpr int EDIT_WIDTH = 64;
+constexpr int EDIT_HEIGHT = 24;
+constexpr int MS_TOP = 400;
+constexpr int METRE_TOP = 436;
+constexpr int INCH_TOP = 472;
+
+} // namespace
+
+DelayPage::DelayPage(ParameterTable& table, QWidget* parent) : Page(2, parent), table_(table) {
+  setAutoFillBackground(true);
+  setBackgroundRole(QPalette::Button);
+  for (int c = 0; c < STRIP_COUNT; ++c)
+    createStrip(c);
+  refreshTexts();
+  setIoMode(1);
+}
+
+ValueEdit* DelayPage::createEdit(int controlId, int c, const ScaleConfig& scale) {
+  auto* edit = new ValueEdit(controlId + c, this);
+  edit->setIndex(c);
+  edit->setScale(scale);
+  edit->setRawValue(0);
+  connect(edit, &ValueEdit::valueNotified, this,
+          [this, c](int, int, int raw) { userChanged(c, raw); });
+  return edit;
+}
+
+void DelayPage::createStrip(int c) {
+  Strip& s = strips_[static_cast<size_t>(c)];
+  s.frame = new QGroupBox(this);
+  s.slider = new Slider(SLIDER_ID + c, this);
+  s.slider->setIndex(c);
+  s.slider->setStyle(SLIDER_STYLE);
+  s.slider->setRange(DELAY_MS_SCALE.min, DELAY_MS_SCALE.max);
+  s.slider->setDivisor(SLIDER_DIVISOR);
+  s.slider->setValue(0);
+  connect(s.slider, &Slider::valueNotified, this,
+          [this, c](int, int, int value) { userChanged(c, value); });
+  // Typed text in the metre and inch edits is read in metres and inches; the position
+  // they report is tenths of a millisecond like the others.
+  s.ms = createEdit(MS_ID, c, DELAY_MS_SCALE);
+  s.metres = createEdit(METRE_ID, c, DELAY_M_SCALE);
+  s.inches = createEdit(INCH_ID, c, DELAY_IN_SCALE);
+}
+
+void DelayPage::scaleChanged() {
+  for (int c = 0; c < STRIP_COUNT; ++c)
+    placeStrip(c);
+}
+
+void DelayPage::placeStrip(int c) {
+  const double sx = horizontalScale();
+  const double sy = verticalScale();
+  const auto place = [sx, sy](QWidget* w, int x, int y, int width, int height) {
+    const int left = int(std::lround(x * sx));
+    const int top = int(std::lround(y * sy));
+    w->setGeometry(left, top, int(std::lround((x + width) * sx)) - left,
+                   int(std::lround((y + height) * sy)) - top);
+  };
+  const Strip& s = strips_[static_cast<size_t>(c)];
+  const int x0 = GainPage::stripLeft(c);
+  const SliderStyle& style = Slider::STYLES[SLIDER_STYLE];
+  place(s.frame, x0, FRAME_TOP, FRAME_WIDTH, FRAME_HEIGHT);
+  place(s.slider, x0 + 31, 148, style.designWidth, style.designHeight);
+  place(s.ms, x0 + 9, MS_TOP, EDIT_WIDTH, EDIT_HEIGHT);
+  place(s.metres, x0 + 9, METRE_TOP, EDIT_WIDTH, EDIT_HEIGHT);
+  place(s.inches, x0 + 9, INCH_TOP, EDIT_WIDTH, EDIT_HEIGHT);
+}
+
+void DelayPage::setIoMode(int ioMode) {
+  for (int c = 0; c < STRIP_COUNT; ++c) {
+    const Strip& s = strips_[static_cast<size_t>(c)];
+    const bool shown = GainPage::isStripShown(c, ioMode);
+    for (QWidget* w : std::initializer_list<QWidget*>{s.frame, s.slider, s.ms, s.metres, s.inches})
+      w->setVisible(shown);
+  }
+  scaleChanged();
+}
+
+void DelayPage::refreshTexts() {
+  for (int c = 0; c < STRIP_COUNT; ++c)
+    strips_[static_cast<size_t>(c)].frame->setTitle(GainPage::stripCaption(c));
+}
+
+void DelayPage::applyCode(int code, int value, int pageNumber) {
+  (void)pageNumber;
+  if (!isValidChannel(code))
+    return;
+  // The millisecond edit rounds the sample centre to its tenth; the slider and the other
+  // edits take that same position so the four controls never disagree.
+  Strip& s = strips_[static_cast<size_t>(code)];
+  s.ms->setUnits(decodeDelay(value));
+  showPosition(code, s.ms->rawValue());
+}
+
+int DelayPage::itemRaw(int item) const {
+  if (!isValidChannel(item))
+    return -1;
+  // trunc(position / 10 x 48 + 0.5) in integers: position x 4.8 is never off by a hair.
+  return (strips_[static_cast<size_t>(item)].ms->rawValue() * 48 + 5) / 10;
+}
+
+void DelayPage::showPosition(int c, int position) {
+  const Strip& s = strips_[static_cast<size_t>(c)];
+  s.slider->setValue(position);
+  for (ValueEdit* edit : {s.ms, s.metres, s.inches})
+    edit->setRawValue(position);
+}
+
+void DelayPage::userChanged(int c, int position) {
+  showPosition(c, position);
+  table_.setParameter(indexOf(ChannelFunction::Delay, c), itemRaw(c));
+  emit commitRequested(2, c);
+  emit linkFollowRequested(c);
+}
+
+} // namespace kv816

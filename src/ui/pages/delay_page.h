@@ -1,0 +1,69 @@
+#pragma once
+// The delay page (page number 2): the delay of the twelve channels side by side, each as a
+// slider and three value edits showing the same delay in milliseconds, metres and inches.
+// It edits the Delay entry (samples at 48 kHz) of every channel. GUI thread only.
+//
+// The slider and the three edits of a strip always hold one position in tenths of a
+// millisecond (0..5000). applyCode takes the channel as its code and the Delay word as its
+// value and never writes back. A user edit writes the entry with its send mark, then asks
+// the main window to commit item c (commitRequested(2, c)) and afterwards to copy the
+// channel to its linked channels (linkFollowRequested(c)); the early write keeps a device
+// notification handled before the queued commit from wiping the user's value.
+
+#include "dsp/scale_config.h"
+#include "model/parameter_table.h"
+#include "ui/pages/page.h"
+
+#include <array>
+
+class QGroupBox;
+
+namespace kv816 {
+
+class Slider;
+class ValueEdit;
+
+class DelayPage : public Page {
+  Q_OBJECT
+public:
+  static constexpr int STRIP_COUNT = 12;
+
+  DelayPage(ParameterTable& table, QWidget* parent);
+
+  void setIoMode(int ioMode) override;
+  void refreshTexts() override;
+  // Code c = 0..11 shows Delay word `value` on strip c; other codes are ignored.
+  void applyCode(int code, int value, int pageNumber) override;
+  // Item c = 0..11: the Delay word of the strip's position, trunc(ms x 48 + 0.5); -1 for
+  // any other item.
+  int itemRaw(int item) const override;
+
+  QGroupBox* frame(int channel) const { return strips_.at(channel).frame; }
+  Slider* slider(int channel) const { return strips_.at(channel).slider; }
+  ValueEdit* millisecondEdit(int channel) const { return strips_.at(channel).ms; }
+  ValueEdit* metreEdit(int channel) const { return strips_.at(channel).metres; }
+  ValueEdit* inchEdit(int channel) const { return strips_.at(channel).inches; }
+
+protected:
+  void scaleChanged() override;
+
+private:
+  struct Strip {
+    QGroupBox* frame = nullptr;
+    Slider* slider = nullptr;
+    ValueEdit* ms = nullptr;
+    ValueEdit* metres = nullptr;
+    ValueEdit* inches = nullptr;
+  };
+
+  void createStrip(int channel);
+  ValueEdit* createEdit(int controlId, int channel, const ScaleConfig& scale);
+  void placeStrip(int channel);
+  void showPosition(int channel, int position);
+  void userChanged(int channel, int position);
+
+  ParameterTable& table_;
+  std::array<Strip, STRIP_COUNT> strips_{};
+};
+
+} // namespace kv816

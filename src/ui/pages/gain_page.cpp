@@ -1,0 +1,208 @@
+#include "ui/pages/gain_page.h"
+
+#include "dsp/scale_config.h"
+#include "i18n/text.h"
+#include "model/channel_layout.h"
+#include "model/link_groups.h"
+#include "model/meter.h"
+#include "ui/controls/level_meter.h"
+#include "ui/controls/skin_button.h"
+#include "ui/controls/slider.h"
+#include "ui/controls/value_edit.h"
+
+#include <QGroupBox>
+
+#include <cmath>
+
+namespace kv816 {
+
+namespace {
+
+constexpr int STRIP_LEFT[GainPage::STRIP_COUNT] = {10,  96,  182, 268, 370, 456,
+                                                   542, 628, 714, 800, 886, 972};
+constexpr int MUTE_ID = 4024;
+constexpr int POLARITY_ID = 4124;
+constexpr int FADER_ID = 5024;
+constexpr int EDIT_ID = 6024;
+constexpr int MUTE_ITEM = 0;
+constexpr int POLARITY_ITEM = 12;
+constexpr int GAIN_ITEM = 24;
+constexpr int METER_ITEM = 36;
+// The gain word is dB x 10 + 360; the fader and the edit hold dB x 10.
+constexpr int GAIN_ZERO = 360;
+// The meter's picture: 15 segments of 16 rows in the fader's 253-row height.
+constexpr int METER_SEGMENT_ROWS = 16;
+constexpr int FADER_HEIGHT = 253;
+
+// The design place of a strip frame: (x0, 122) to (x0 + 77, 518).
+constexpr int FRAME_TOP = 122;
+constexpr int FRAME_WIDTH = 77;
+constexpr int FRAME_HEIGHT = 396;
+
+ChannelFunction functionOfItem(int item) {
+  return item < POLARITY_ITEM ? ChannelFunction::Mute
+         : item < GAIN_ITEM   ? ChannelFunction::Phase
+                              : ChannelFunction::Gain;
+}
+
+} // namespace
+
+int GainPage::stripLeft(int channel) {
+  return isValidChannel(channel) ? STRIP_LEFT[channel] : 0;
+}
+
+QString GainPage::stripCaption(int channel) {
+  if (!isValidChannel(channel))
+    return {};
+  const bool input = isInput(channel);
+  const std::string_view word = langText(input ? Text::In : Text::Out);
+  const QChar tag = input ? QChar('A' + channel) : QChar('1' + channel - INPUT_COUNT);
+  return QString::fromUtf8(word.data(), qsizetype(word.size())) + tag;
+}
+
+bool GainPage::isStripShown(int channel, int ioMode) {
+  return isActiveChannel(channel, activeChannelsOf(ioMode));
+}
+
+GainPage::GainPage(ParameterTable& table, QWidget* parent) : Page(1, parent), table_(table) {
+  setAutoFillBackground(true);
+  setBackgroundRole(QPalette::Button);
+  for (int c = 0; c < STRIP_COUNT; ++c)
+    createStrip(c);
+  refreshTexts();
+  setIoMode(ioMode_);
+}
+
+void GainPage::createStrip(int c) {
+  Strip& s = strips_[static_cast<size_t>(c)];
+  s.frame = new QGroupBox(this);
+  s.mute = new SkinButton(MUTE_ID + c, this);
+  s.polarity = new SkinButton(POLARITY_ID + c, this);
+  for (SkinButton* button : {s.mute, s.polarity}) {
+    button->setUserValue(c);
+    button->setCheckState(SkinButton::OFF);
+    connect(button, &SkinButton::notified, this, [this](int id, int) { buttonToggled(id); });
+  }
+  s.polarity->setText(QStringLiteral("\u00D8")); // the polarity sign in every language
+
+  s.fader = new Slider(FADER_ID + c, this);
+  s.fader->setIndex(c);
+  s.fader->setStyle(0);
+  s.fader->setRange(CHANNEL_GAIN_SCALE.min, CHANNEL_GAIN_SCALE.max);
+  s.fader->setDivisor(CHANNEL_GAIN_SCALE.divisor);
+  s.fader->setValue(0);
+  connect(s.fader, &Slider::valueNotified, this,
+          [this, c](int, int, int value) { faderMoved(c, value); });
+
+  s.meter = new LevelMeter(this);
+  s.meter->setSegmentCount(METER_SEGMENTS);
+  s.meter->setSegmentHeight(METER_SEGMENT_ROWS);
+  s.meter->setMeter(QColor(0, 0, 0, 0), QPixmap(), 0, FADER_HEIGHT);
+
+  s.edit = new ValueEdit(EDIT_ID + c, this);
+  s.edit->setIndex(c);
+  s.edit->setScale(CHANNEL_GAIN_SCALE);
+  s.edit->setRawValue(0);
+  connect(s.edit, &ValueEdit::valueNotified, this,
+          [this, c](int, int, int raw) { editChanged(c, raw); });
+}
+
+void GainPage::scaleChanged() {
+  for (int c = 0; c < STRIP_COUNT; ++c)
+    placeStrip(c);
+}
+
+void GainPage::placeStrip(int c) {
+  const double sx = horizontalScale();
+  const double sy = verticalScale();
+  const auto place = [sx, sy](QWidget* w, int x, int y, int width, int height) {
+    const int left = int(std::lround(x * sx));
+    const int top = int(std::lround(y * sy));
+    w->setGeometry(left, top, int(std::lround((x + width) * sx)) - left,
+                   int(std::lround((y + height) * sy)) - top);
+  };
+  const Strip& s = strips_[static_cast<size_t>(c)];
+  const int x0 = STRIP_LEFT[c];
+  const SliderStyle& fader = Slider::STYLES[0];
+  place(s.frame, x0, FRAME_TOP, FRAME_WIDTH, FRAME_HEIGHT);
+  place(s.mute, x0 + 9, 148, 60, 25);
+  place(s.polarity, x0 + 9, 184, 60, 25);
+  place(s.fader, x0 + 9, 220, fader.designWidth, fader.designHeight);
+  place(s.meter, x0 + 9 + fader.designWidth + 2, 220, 21, fader.designHeight);
+  place(s.edit, x0 + 9, 479, 64, 24);
+}
+
+void GainPage::setIoMode(int ioMode) {
+  ioMode_ = ioMode;
+  // The frame is created first, so the controls stay above it.
+  for (int c = 0; c < STRIP_COUNT; ++c) {
+    const Strip& s = strips_[static_cast<size_t>(c)];
+    const bool shown = isStripShown(c, ioMode);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{s.frame, s.mute, s.polarity, s.fader, s.meter, s.edit})
+      w->setVisible(shown);
+  }
+  scaleChanged();
+}
+
+void GainPage::refreshTexts() {
+  const std::string_view mute = langText(Text::Mute);
+  for (int c = 0; c < STRIP_COUNT; ++c) {
+    const Strip& s = strips_[static_cast<size_t>(c)];
+    s.frame->setTitle(stripCaption(c));
+    s.mute->setText(QString::fromUtf8(mute.data(), qsizetype(mute.size())).trimmed());
+  }
+}
+
+void GainPage::applyCode(int code, int value, int pageNumber) {
+  (void)pageNumber;
+  if (code < 0 || code >= METER_ITEM + STRIP_COUNT)
+    return;
+  const Strip& s = strips_[static_cast<size_t>(code % STRIP_COUNT)];
+  if (code < GAIN_ITEM) {
+    SkinButton* button = code < POLARITY_ITEM ? s.mute : s.polarity;
+    button->setCheckState(value > 0 ? SkinButton::ON : SkinButton::OFF);
+  } else if (code < METER_ITEM) {
+    s.fader->setValue(value - GAIN_ZERO);
+    s.edit->setRawValue(value - GAIN_ZERO);
+  } else {
+    s.meter->setMask(meterSegments(value, METER_SEGMENTS));
+  }
+}
+
+int GainPage::itemRaw(int item) const {
+  if (item < 0 || item >= ITEM_COUNT)
+    return -1;
+  const Strip& s = strips_[static_cast<size_t>(item % STRIP_COUNT)];
+  if (item < GAIN_ITEM) {
+    const SkinButton* button = item < POLARITY_ITEM ? s.mute : s.polarity;
+    return button->checkState() == SkinButton::ON ? 1 : 0;
+  }
+  // The edit holds dB x 10 as an integer, so the word needs no rounding.
+  return s.edit->rawValue() + GAIN_ZERO;
+}
+
+void GainPage::buttonToggled(int controlId) {
+  if (controlId >= MUTE_ID && controlId < MUTE_ID + STRIP_COUNT)
+    commit(controlId - MUTE_ID, MUTE_ITEM + controlId - MUTE_ID);
+  else if (controlId >= POLARITY_ID && controlId < POLARITY_ID + STRIP_COUNT)
+    commit(controlId - POLARITY_ID, POLARITY_ITEM + controlId - POLARITY_ID);
+}
+
+void GainPage::faderMoved(int c, int position) {
+  strips_[static_cast<size_t>(c)].edit->setRawValue(position);
+  commit(c, GAIN_ITEM + c);
+}
+
+void GainPage::editChanged(int c, int raw) {
+  strips_[static_cast<size_t>(c)].fader->setValue(raw);
+  commit(c, GAIN_ITEM + c);
+}
+
+void GainPage::commit(int c, int item) {
+  table_.setParameter(indexOf(functionOfItem(item), c), itemRaw(item));
+  emit commitRequested(1, item);
+  emit linkFollowRequested(c);
+}
+
+} // namespace kv816
