@@ -12,6 +12,7 @@
 #include "ui/controls/slider.h"
 #include "ui/tab_layout.h"
 
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QRgb>
 
@@ -116,6 +117,7 @@ void GeqPage::setUpGraph() {
 void GeqPage::refreshTexts() {
   buttons_[RESET_BUTTON]->setText(text(Text::GeqReset));
   buttons_[BYPASS_BUTTON]->setText(text(Text::GeqBypass));
+  fitButtonFonts();
 }
 
 void GeqPage::scaleChanged() {
@@ -140,9 +142,9 @@ void GeqPage::layoutControls() {
     scaleLabels_[SCALE_ROWS + k]->setGeometry(
         scaledRect(1030, 25 + 30 * k, 1069, 45 + 30 * k, sx, sy));
   }
-  placeLabels();
   buttons_[RESET_BUTTON]->setGeometry(scaledRect(50, 290, 134, 318, sx, sy));
   buttons_[BYPASS_BUTTON]->setGeometry(scaledRect(150, 290, 234, 318, sx, sy));
+  placeLabels();
   const int graphTop = int(325 * sy);
   graph_->setGeometry(0, graphTop, width(), std::max(0, height() - graphTop));
   graph_->setScale(m);
@@ -155,8 +157,19 @@ void GeqPage::placeLabels() {
     label->setFont(labelFont);
   for (SkinLabel* label : scaleLabels_)
     label->setFont(labelFont);
+  fitButtonFonts();
+}
+
+void GeqPage::fitButtonFonts() {
+  // 14 units high, smaller where a language's text would not fit; both buttons alike.
   QFont buttonFont = font();
-  buttonFont.setPixelSize(std::max(1, int(14 * horizontalScale())));
+  int size = std::max(1, int(14 * horizontalScale()));
+  buttonFont.setPixelSize(size);
+  for (SkinButton* button : buttons_) {
+    while (size > 6 &&
+           QFontMetrics(buttonFont).horizontalAdvance(button->text()) > button->width() - 4)
+      buttonFont.setPixelSize(--size);
+  }
   for (SkinButton* button : buttons_)
     button->setTextFont(buttonFont);
 }

@@ -72,6 +72,7 @@ private:
   void setUpGraph();
   void layoutControls();
   void placeLabels();
+  void fitButtonFonts();
 
   void onSliderMoved(int band, int value);
   void onGraphChanged(int wparam, int lparam);
