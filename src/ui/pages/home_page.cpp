@@ -63,8 +63,7 @@ HomePage::HomePage(ParameterTable& table, QWidget* parent)
     createInputStrip(i);
   for (int o = 0; o < OUTPUT_COUNT; ++o)
     createOutputStrip(o);
-  refreshTexts();
-  layoutStrips();
+  refreshTexts(); // also lays the strips out
 }
 
 void HomePage::createInputStrip(int input) {

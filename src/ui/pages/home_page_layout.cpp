@@ -34,7 +34,10 @@ constexpr int JUMP_STEP = 64;
 constexpr int ROUTE_X = 400;
 constexpr int ROUTE_STEP = 42;
 constexpr int ROUTE_SIZE = 19;
-constexpr int LIST_HEIGHT = 24; // the closed list; the open list drops below it
+constexpr int LIST_HEIGHT = 22; // the closed list; the open list drops below it
+// The lists take 8 units of the free gap beside them (towards the jump buttons), so that
+// "LINK A" clears the drop-down arrow at every scale.
+constexpr int LIST_WIDEN = 8;
 constexpr int TEXT_SIZE = 14;
 constexpr int LOGO_X = 50;
 constexpr int LOGO_Y = 380;
@@ -64,6 +67,16 @@ QPixmap dotStrip(QSize size) {
   return strip;
 }
 
+// A caption wider than its button (a substitute font may run wider than the design's)
+// steps down in size until it fits.
+void fitCaption(SkinButton* button, const QFont& font) {
+  QFont fitted = font;
+  while (fitted.pixelSize() > 6 &&
+         QFontMetrics(fitted).horizontalAdvance(button->text()) > button->width() - 2)
+    fitted.setPixelSize(fitted.pixelSize() - 1);
+  button->setTextFont(fitted);
+}
+
 QPointF centreOf(const QWidget* widget) {
   return QRectF(widget->geometry()).center();
 }
@@ -91,6 +104,7 @@ void HomePage::refreshTexts() {
     for (int k = 0; k < OUTPUT_JUMPS; ++k)
       strip.jumps[static_cast<size_t>(k)]->setText(text(OUTPUT_JUMP_TEXTS[k]));
   }
+  layoutStrips(); // captions of another language may need another size
 }
 
 void HomePage::scaleChanged() {
@@ -105,12 +119,12 @@ void HomePage::layoutStrips() {
     const int y = INPUT_ROW * i;
     strip.name->setGeometry(scaled(2, 76 + y, 55, 102 + y));
     strip.name->setFont(font);
-    strip.link->setGeometry(scaled(57, 78 + y, 122, 78 + LIST_HEIGHT + y));
+    strip.link->setGeometry(scaled(57, 79 + y, 122 + LIST_WIDEN, 79 + LIST_HEIGHT + y));
     strip.link->setScale(verticalScale());
     for (int k = 0; k < INPUT_JUMPS; ++k) {
       const int x = INPUT_JUMP_X + JUMP_STEP * k;
       strip.jumps[static_cast<size_t>(k)]->setGeometry(scaled(x, 76 + y, x + JUMP_WIDTH, 104 + y));
-      strip.jumps[static_cast<size_t>(k)]->setTextFont(font);
+      fitCaption(strip.jumps[static_cast<size_t>(k)], font);
     }
   }
   for (int o = 0; o < OUTPUT_COUNT; ++o) {
@@ -126,9 +140,9 @@ void HomePage::layoutStrips() {
     for (int k = 0; k < OUTPUT_JUMPS; ++k) {
       const int x = OUTPUT_JUMP_X + JUMP_STEP * k;
       strip.jumps[static_cast<size_t>(k)]->setGeometry(scaled(x, 40 + y, x + JUMP_WIDTH, 68 + y));
-      strip.jumps[static_cast<size_t>(k)]->setTextFont(font);
+      fitCaption(strip.jumps[static_cast<size_t>(k)], font);
     }
-    strip.link->setGeometry(scaled(948, 42 + y, 1013, 42 + LIST_HEIGHT + y));
+    strip.link->setGeometry(scaled(948 - LIST_WIDEN, 43 + y, 1013, 43 + LIST_HEIGHT + y));
     strip.link->setScale(verticalScale());
     strip.name->setGeometry(scaled(1015, 40 + y, 1068, 66 + y));
     strip.name->setFont(font);
