@@ -54,6 +54,10 @@ void DeviceSession::stop() {
   worker_.reset();
 }
 
+ModuleCommands* DeviceSession::modules() {
+  return worker_ ? &worker_->modules() : nullptr;
+}
+
 bool DeviceSession::isConnected() const {
   return worker_ && link_.state().connected.load(std::memory_order_relaxed);
 }

@@ -20,6 +20,7 @@ namespace kv816 {
 
 class ConnectionWorker;
 class LinkEvents;
+class ModuleCommands;
 
 class DeviceSession {
 public:
@@ -48,6 +49,8 @@ public:
   void stop();
   bool isRunning() const { return worker_ != nullptr; }
 
+  // The WiFi module's command slots while the worker runs; nullptr otherwise.
+  ModuleCommands* modules();
   // True while the link is up (the worker's `connected`).
   bool isConnected() const;
   // 1 USB, 2 network, 3 Bluetooth COM, anything else a plain COM port.

@@ -1,9 +1,12 @@
 // The main window's menu: labels, check marks, I/O mode and language commands.
 
 #include "i18n/text.h"
+#include "link/module_commands.h"
 #include "presets/settings.h"
+#include "ui/deploy_dialog.h"
 #include "ui/device_session.h"
 #include "ui/main_window.h"
+#include "ui/network_dialog.h"
 #include "ui/program_commands.h"
 #include "ui/qt_translations.h"
 #include "ui/tab_layout.h"
@@ -25,6 +28,13 @@ constexpr std::array<int, 4> MODE_COMMANDS = {CMD_MODE_2IN4OUT, CMD_MODE_2IN6OUT
                                               CMD_MODE_4IN8OUT};
 constexpr std::array<int, 3> LANGUAGE_COMMANDS = {CMD_SIMPLIFIED_CHINESE, CMD_TRADITIONAL_CHINESE,
                                                   CMD_ENGLISH};
+
+// The dialogs' message routine: the main window's message box.
+std::function<int(int, const QString&, const QString&)> messagesOf(MainWindow& window) {
+  return [&window](int kind, const QString& text, const QString& caption) {
+    return static_cast<int>(window.showMessage(static_cast<MessageKind>(kind), text, caption));
+  };
+}
 
 } // namespace
 
@@ -154,8 +164,27 @@ void MainWindow::runCommand(int id) {
   case CMD_EXPORT:
     commands_->exportFile();
     break;
+  case CMD_CONFIGURE: {
+    DeployDialog dialog(session_.table(), ioMode_, messagesOf(*this), this);
+    connect(&dialog, &DeployDialog::showPageRequested, this, &MainWindow::showPageNumber);
+    // The copy tells nobody by itself; the pages on show get the copied values.
+    connect(&dialog, &DeployDialog::parametersCopied, this, [this](const QList<int>& indexes) {
+      for (int index : indexes)
+        postRefresh(index);
+    });
+    dialog.exec();
+    break;
+  }
+  case CMD_NETWORK: {
+    // Without a running worker the queued module commands go nowhere.
+    ModuleCommands idle;
+    ModuleCommands* modules = session_.modules();
+    NetworkDialog dialog(modules ? *modules : idle, session_.settings(), session_.linkType(),
+                         messagesOf(*this), this);
+    dialog.exec();
+    break;
+  }
   default:
-    // Network (32791) and Comfigure (32787) open dialogs that are not built yet.
     break;
   }
 }

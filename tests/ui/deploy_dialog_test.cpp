@@ -1,5 +1,7 @@
 #include "ui/deploy_dialog.h"
 
+#include "ui_test_support.h"
+
 #include "i18n/language.h"
 #include "link/link_events.h"
 #include "model/channel_layout.h"
@@ -167,6 +169,37 @@ TEST(DeployDialog, EnterAsksForTheHomePageAndKeepsTheDialogOpen) {
   EXPECT_EQ(pages[0][0].toInt(), 0);
   EXPECT_TRUE(dialog.isVisible());
   EXPECT_TRUE(f.messages.empty());
+}
+
+TEST(DeployDialog, ConfigureCommandOpensItWithTheWindowsModeAndShowsCopies) {
+  test::WindowFixture f;
+  f.window->runCommand(CMD_MODE_2IN4OUT);
+  test::WindowFixture::settle();
+  ParameterTable& table = f.session->table();
+  table.record(716 + 2).value.store(table.value(770 + 2) + 5); // output 1 gain differs
+  int inputs = -1;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<DeployDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    inputs = dialog->inputCount();
+    dialog->outputTarget().setCurrentIndex(1);
+    test::MessageCatcher done;
+    done.answerNext(QMessageBox::Ok);
+    dialog->copyOutputs();
+    dialog->reject();
+  });
+  auto routed = [&f] {
+    size_t calls = 0;
+    for (test::RecordingPage* page : f.pages)
+      calls += page->calls.size();
+    return calls;
+  };
+  const size_t before = routed();
+  f.window->runCommand(CMD_CONFIGURE);
+  EXPECT_EQ(inputs, 2);
+  EXPECT_TRUE(table.mustSend(770 + 2));
+  test::WindowFixture::settle();
+  EXPECT_GT(routed(), before); // the copied gain reaches the pages that show it
 }
 
 } // namespace

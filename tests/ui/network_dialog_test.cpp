@@ -1,5 +1,7 @@
 #include "ui/network_dialog.h"
 
+#include "ui_test_support.h"
+
 #include "i18n/language.h"
 #include "link/link_events.h"
 #include "link/module_commands.h"
@@ -241,6 +243,20 @@ TEST(NetworkDialog, AChoiceThatCannotBeStoredIsNotReportedAsDone) {
   NetworkDialog dialog(f.modules, f.settings, 1, f.recorder());
   dialog.chooseLinkType(Choice::CHOICE_NETWORK);
   EXPECT_EQ(f.messages, std::vector<QString>{"Save Failed!"});
+}
+
+TEST(NetworkDialog, NetworkCommandOpensItWithoutARunningLink) {
+  test::WindowFixture f;
+  bool polling = false;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<NetworkDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    polling = dialog->isPolling();
+    EXPECT_TRUE(dialog->linkRadio(Choice::CHOICE_USB).isChecked());
+    dialog->reject();
+  });
+  f.window->runCommand(CMD_NETWORK);
+  EXPECT_TRUE(polling);
 }
 
 } // namespace
