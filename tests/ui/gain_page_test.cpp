@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -54,7 +55,6 @@ TEST_F(GainPageFixture, DeviceGainShowsOnFaderAndEditAndReadsBackExactly) {
     int fader;
     const char* text;
   };
-  // 357 is -0.3 dB: a floating-point round trip would truncate it to 356.
   const Case cases[] = {{360, 0, "0.0dB"},   {480, 120, "12.0dB"}, {0, -360, "-36.0dB"},
                         {357, -3, "-0.3dB"}, {361, 1, "0.1dB"},    {253, -107, "-10.7dB"}};
   for (const Case& k : cases) {
@@ -175,49 +175,72 @@ TEST_F(GainPageFixture, CaptionsFollowTheLanguageAndOtherItemsGiveNothing) {
 }
 
 // Through the main window: the commit writes the item and the link-follow copies the
-// channel, so muting input A mutes input B when the two share a group.
-TEST(GainPageInWindow, MutingLinkedInputAMutesInputB) {
+// channel; the main window's other pages only record what they are told.
+struct GainPageInWindow : ::testing::Test {
   QTemporaryDir dir;
-  const std::string path = dir.path().toStdString();
-  setCurrentLanguage(LanguageIndex::English);
-  DeviceSession session(SettingsFolders{path, path, "kv816"});
+  std::unique_ptr<DeviceSession> session;
+  std::unique_ptr<MainWindow> window;
   GainPage* gain = nullptr;
   test::RecordingPage* home = nullptr;
-  MainWindow window(session, [&](QWidget* parent, ParameterTable& table) {
-    static constexpr int FIRST[6] = {0, 1, 2, 3, 7, 11};
-    PageSet set;
-    for (int slot = 0; slot < 6; ++slot) {
-      Page* page = nullptr;
-      if (slot == int(PageSlot::Gain)) {
-        page = gain = new GainPage(table, parent);
-      } else {
-        auto* recording = new test::RecordingPage(PageSlot(slot), FIRST[slot], parent);
-        if (slot == int(PageSlot::Home))
-          home = recording;
-        page = recording;
-      }
-      set.pages[static_cast<size_t>(slot)] = page;
-    }
-    return set;
-  });
-  window.initialise();
-  home->groups[1] = 0; // inputs A and B share group 0
-  window.show();
-  window.showPageNumber(1);
-  test::WindowFixture::settle();
-  ASSERT_TRUE(gain->isVisible());
 
-  ParameterTable& table = session.table();
+  GainPageInWindow() {
+    setCurrentLanguage(LanguageIndex::English);
+    const std::string path = dir.path().toStdString();
+    session = std::make_unique<DeviceSession>(SettingsFolders{path, path, "kv816"});
+    window = std::make_unique<MainWindow>(*session, [this](QWidget* parent, ParameterTable& table) {
+      static constexpr int FIRST[6] = {0, 1, 2, 3, 7, 11};
+      PageSet set;
+      for (int slot = 0; slot < 6; ++slot) {
+        Page* page = nullptr;
+        if (slot == int(PageSlot::Gain)) {
+          page = gain = new GainPage(table, parent);
+        } else {
+          auto* recording = new test::RecordingPage(PageSlot(slot), FIRST[slot], parent);
+          if (slot == int(PageSlot::Home))
+            home = recording;
+          page = recording;
+        }
+        set.pages[static_cast<size_t>(slot)] = page;
+      }
+      return set;
+    });
+    window->initialise();
+    window->show();
+    window->showPageNumber(1);
+    test::WindowFixture::settle();
+  }
+  ~GainPageInWindow() override { window->closeWithoutAsking(); }
+  ParameterTable& table() { return session->table(); }
+};
+
+TEST_F(GainPageInWindow, MutingLinkedInputAMutesInputB) {
+  home->groups[1] = 0; // inputs A and B share group 0
+  ASSERT_TRUE(gain->isVisible());
   QTest::mouseClick(gain->muteButton(0), Qt::LeftButton);
   test::WindowFixture::settle();
   for (int c : {0, 1}) {
-    EXPECT_EQ(table.value(indexOf(ChannelFunction::Mute, c)), 1) << c;
-    EXPECT_TRUE(table.mustSend(indexOf(ChannelFunction::Mute, c))) << c;
+    EXPECT_EQ(table().value(indexOf(ChannelFunction::Mute, c)), 1) << c;
+    EXPECT_TRUE(table().mustSend(indexOf(ChannelFunction::Mute, c))) << c;
   }
-  EXPECT_EQ(table.value(indexOf(ChannelFunction::Mute, 2)), 0);
+  EXPECT_EQ(table().value(indexOf(ChannelFunction::Mute, 2)), 0);
   // The copy is announced back, so input B's button shows the mute too.
   EXPECT_EQ(gain->muteButton(1)->checkState(), SkinButton::ON);
-  window.closeWithoutAsking();
+}
+
+// A notification of the entry queued before the edit is handled before the queued
+// commit; it must show the user's value, not put the old one back.
+TEST_F(GainPageInWindow, NotificationQueuedBeforeTheCommitKeepsTheEdit) {
+  const int gainA = indexOf(ChannelFunction::Gain, 0);
+  table().setParameter(gainA, 360);
+  test::WindowFixture::settle();
+  QMetaObject::invokeMethod(
+      window.get(), [this, gainA] { window->handleNotify(Notify::ParameterChanged, gainA); },
+      Qt::QueuedConnection);
+  QTest::keyClick(gain->fader(0), Qt::Key_Up);
+  test::WindowFixture::settle();
+  EXPECT_EQ(gain->fader(0)->value(), 1);
+  EXPECT_EQ(gain->gainEdit(0)->field()->text(), "0.1dB");
+  EXPECT_EQ(table().value(gainA), 361);
 }
 
 } // namespace

@@ -124,7 +124,7 @@ void DelayPage::applyCode(int code, int value, int pageNumber) {
 int DelayPage::itemRaw(int item) const {
   if (!isValidChannel(item))
     return -1;
-  // trunc(position / 10 x 48 + 0.5) in integers: position x 4.8 is never off by a hair.
+  // trunc(position / 10 x 48 + 0.5), in integers.
   return (strips_[static_cast<size_t>(item)].ms->rawValue() * 48 + 5) / 10;
 }
 

@@ -178,7 +178,7 @@ int GainPage::itemRaw(int item) const {
     const SkinButton* button = item < POLARITY_ITEM ? s.mute : s.polarity;
     return button->checkState() == SkinButton::ON ? 1 : 0;
   }
-  // The edit holds dB x 10 as an integer, so the word needs no rounding.
+  // The edit holds dB x 10 as an integer.
   return s.edit->rawValue() + GAIN_ZERO;
 }
 
