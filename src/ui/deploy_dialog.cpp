@@ -77,10 +77,9 @@ void DeployDialog::build() {
     caption = new QLabel(this);
   for (auto*& list : lists_)
     list = new QComboBox(this);
-  for (auto*& button : copyButtons_) {
+  // Enter on a focused OK button copies; anywhere else it asks for the home page.
+  for (auto*& button : copyButtons_)
     button = new QPushButton(this);
-    button->setAutoDefault(false);
-  }
   connect(copyButtons_[0], &QPushButton::clicked, this, &DeployDialog::copyInputs);
   connect(copyButtons_[1], &QPushButton::clicked, this, &DeployDialog::copyOutputs);
   for (int input = 0; input < INPUT_COUNT; ++input) {
