@@ -6,6 +6,7 @@
 #include "ui/controls/response_graph.h"
 #include "ui/controls/skin_combo_box.h"
 #include "ui/controls/skin_label.h"
+#include "ui/controls/skin_palette.h"
 #include "ui/tab_layout.h"
 
 #include <QGroupBox>
@@ -69,8 +70,10 @@ void ChannelPage::scaleChanged() {
   QFont labelFont(QStringLiteral("微软雅黑"));
   labelFont.setPixelSize(std::max(1, scaled(14, sy)));
   for (Placed& p : placed_)
-    if (auto* label = qobject_cast<SkinLabel*>(p.widget))
+    if (auto* label = qobject_cast<SkinLabel*>(p.widget)) {
       label->setFont(labelFont);
+      label->setTextFlags(label->textFlags() | TEXT_VCENTER | TEXT_SINGLE_LINE);
+    }
   const int top = scaled(GRAPH_TOP, sy);
   const int bottom = std::max(height(), scaled(DESIGN_HEIGHT, sy));
   graph_->setGeometry(0, top, std::max(width(), scaled(DESIGN_WIDTH, sx)), bottom - top);

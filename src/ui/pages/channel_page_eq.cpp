@@ -11,6 +11,7 @@
 #include "ui/controls/skin_button.h"
 #include "ui/controls/skin_combo_box.h"
 #include "ui/controls/skin_label.h"
+#include "ui/controls/skin_palette.h"
 #include "ui/controls/value_edit.h"
 
 #include <QGroupBox>
@@ -107,6 +108,7 @@ void ChannelPage::createEqualiser() {
   }
   for (int c = 0; c < 4; ++c) {
     headers_[static_cast<size_t>(c)] = new SkinLabel(this);
+    headers_[static_cast<size_t>(c)]->setTextFlags(TEXT_CENTER);
     place(headers_[static_cast<size_t>(c)], QRect(COLUMN_X[static_cast<size_t>(c)], 17, 64, 20));
   }
   for (int k = 0; k < PEQ_BAND_COUNT; ++k) {
@@ -149,6 +151,8 @@ void ChannelPage::createCrossover() {
       QRect(QPoint(796, 36), QPoint(860, 60)), QRect(QPoint(863, 36), QPoint(927, 60))};
   for (size_t i = 0; i < crossoverLabels_.size(); ++i) {
     crossoverLabels_[i] = new SkinLabel(this);
+    if (i >= 2) // the column headers
+      crossoverLabels_[i]->setTextFlags(TEXT_CENTER);
     place(crossoverLabels_[i], LABELS[i]);
   }
   crossoverFreq_[0] = makeEdit(this, CROSSOVER_FREQ_ID, 0, HPF_FREQ_SCALE, "hpfFreq");
