@@ -20,6 +20,14 @@ constexpr int POLL_MS = 200;
 constexpr int SETTLE_MS = 400;
 const char* const LANGUAGE_TAGS[3] = {"zh_CN", "zh_TW", "en"};
 
+struct PageShot {
+  int pageNumber;
+  const char* name;
+};
+// One page of each kind: gain, delay, graphic EQ of input A, input A, output 1.
+constexpr PageShot PAGE_SHOTS[] = {
+    {1, "gain"}, {2, "delay"}, {3, "geq"}, {7, "input"}, {11, "output"}};
+
 void settle() {
   QTimer wait;
   wait.setSingleShot(true);
@@ -67,12 +75,29 @@ bool ScreenshotRun::saveLanguage(int language) {
   return saved;
 }
 
+bool ScreenshotRun::savePages() {
+  window_.setLanguage(LanguageIndex::English);
+  bool saved = true;
+  for (const PageShot& shot : PAGE_SHOTS) {
+    window_.showPageNumber(shot.pageNumber);
+    settle();
+    const QString path = QDir(folder_).filePath(
+        QStringLiteral("kv816-en-%1.png").arg(QString::fromLatin1(shot.name)));
+    const bool ok = window_.grab().save(path);
+    QTextStream(stderr) << (ok ? "saved " : "could not save ") << path << Qt::endl;
+    saved = ok && saved;
+  }
+  window_.showPageNumber(0);
+  return saved;
+}
+
 void ScreenshotRun::capture() {
   QDir().mkpath(folder_);
   const LanguageIndex original = currentLanguage();
   bool saved = true;
   for (int language = 0; language < 3; ++language)
     saved = saveLanguage(language) && saved;
+  saved = savePages() && saved;
   window_.setLanguage(original);
   settle();
   window_.closeWithoutAsking();

@@ -1,7 +1,8 @@
 #pragma once
 // The program's --screenshots mode: once the link is up and the device has been read (or
 // after a time-out), save a PNG of the main window in each language into a folder, plus
-// one of the progress window if it was seen during the read, and quit. Used by
+// one of the progress window if it was seen during the read, then one of every kind of page
+// in English, and quit. Used by
 // scripts/screenshot. GUI thread only.
 
 #include <QObject>
@@ -22,6 +23,7 @@ private:
   void poll();
   void capture();
   bool saveLanguage(int language);
+  bool savePages();
 
   MainWindow& window_;
   ProgressWindow& progress_;

@@ -1,5 +1,7 @@
 #include "ui/pages/page_set.h"
 
+#include "ui/pages/delay_page.h"
+#include "ui/pages/gain_page.h"
 #include "ui/pages/geq_page.h"
 #include "ui/pages/home_page.h"
 #include "ui/pages/placeholder_page.h"
@@ -15,6 +17,8 @@ PageSet createPages(QWidget* parent, ParameterTable& table) {
     set.pages[static_cast<size_t>(slot)] = page;
   };
   replace(PageSlot::Home, new HomePage(table, parent));
+  replace(PageSlot::Gain, new GainPage(table, parent));
+  replace(PageSlot::Delay, new DelayPage(table, parent));
   replace(PageSlot::Geq, new GeqPage(table, parent));
   return set;
 }
