@@ -137,6 +137,7 @@ private:
   void showCompressor();
   bool applyStripCode(int code, int value);
   int stripRaw(int code) const;
+  void showPolarity();
   void onGainFader();
   void onGainEdit();
   void onDelaySlider();

@@ -285,6 +285,9 @@ bool ChannelPage::applyEqCode(int code, int value) {
     default:
       graph_->setBandGain(decodeEqGain(value), k);
       row.gain->setUnits(decodeEqGain(value));
+      // The newest gain of a band in use is the one PEQ BYPASS brings back.
+      if (graph_->pointBandType(bandPoint(k)) != BAND_TYPE_OFF)
+        savedGain_[static_cast<size_t>(k)] = value;
       break;
     }
     return true;

@@ -71,7 +71,7 @@ Slider* makeSlider(QWidget* parent, int id, int style, int min, int max, const Q
 void ChannelPage::createStrip() {
   mute_ = makeToggle(this, MUTE_ID, QStringLiteral("mute"));
   phase_ = makeToggle(this, PHASE_ID, QStringLiteral("phase"));
-  phase_->setText(QStringLiteral("\u00D8"));
+  phase_->setText(QStringLiteral("+"));
   place(mute_, QRect(QPoint(28, 30), QPoint(88, 55)));
   place(phase_, QRect(QPoint(28, 66), QPoint(88, 91)));
   connect(mute_, &SkinButton::notified, this, [this] {
@@ -79,6 +79,7 @@ void ChannelPage::createStrip() {
     follow();
   });
   connect(phase_, &SkinButton::notified, this, [this] {
+    showPolarity();
     write(ChannelFunction::Phase, CODE_PHASE);
     follow();
   });
@@ -186,6 +187,7 @@ bool ChannelPage::applyStripCode(int code, int value) {
   case CODE_PHASE:
     (code == CODE_MUTE ? mute_ : phase_)
         ->setCheckState(decodeFlag(value) ? SkinButton::ON : SkinButton::OFF);
+    showPolarity();
     return true;
   case CODE_THRESHOLD:
     compressorEdits_[0]->setUnits(decodeThreshold(value));
@@ -231,6 +233,12 @@ int ChannelPage::stripRaw(int code) const {
   default:
     return -1;
   }
+}
+
+// The polarity button reads "+" for normal and a minus sign for inverted.
+void ChannelPage::showPolarity() {
+  phase_->setText(phase_->checkState() == SkinButton::ON ? QStringLiteral("\u2212")
+                                                         : QStringLiteral("+"));
 }
 
 void ChannelPage::onGainFader() {
