@@ -74,9 +74,12 @@ void ChannelPage::scaleChanged() {
       label->setFont(labelFont);
       label->setTextFlags(label->textFlags() | TEXT_VCENTER | TEXT_SINGLE_LINE);
     }
+  // The graph fills the page below the controls; before the page has its size, the design
+  // size stands in for it.
   const int top = scaled(GRAPH_TOP, sy);
-  const int bottom = std::max(height(), scaled(DESIGN_HEIGHT, sy));
-  graph_->setGeometry(0, top, std::max(width(), scaled(DESIGN_WIDTH, sx)), bottom - top);
+  const int bottom = height() > top ? height() : scaled(DESIGN_HEIGHT, sy);
+  const int right = width() > 0 ? width() : scaled(DESIGN_WIDTH, sx);
+  graph_->setGeometry(0, top, right, bottom - top);
   graph_->setScale(std::min(sx, sy));
 }
 
