@@ -26,7 +26,9 @@ struct DelayPageFixture : ::testing::Test {
   std::vector<std::string> requests;
 
   DelayPageFixture() {
+    // The page took its texts when it was made, before this chose the language.
     setCurrentLanguage(LanguageIndex::English);
+    page.refreshTexts();
     page.resize(1100, 700);
     page.setIoMode(3);
     page.show();

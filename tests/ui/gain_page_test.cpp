@@ -30,7 +30,9 @@ struct GainPageFixture : ::testing::Test {
   std::vector<std::string> requests;
 
   GainPageFixture() {
+    // The page took its texts when it was made, before this chose the language.
     setCurrentLanguage(LanguageIndex::English);
+    page.refreshTexts();
     page.resize(1100, 700);
     page.setIoMode(3);
     page.show();

@@ -27,7 +27,9 @@ int geqIndex(ChannelFunction function, int input, int band = 0) {
 class GeqPageTest : public ::testing::Test {
 protected:
   void SetUp() override {
+    // The page took its texts when it was made, before this chose the language.
     setCurrentLanguage(LanguageIndex::English);
+    page.refreshTexts();
     table.loadDefaults();
     page.resize(1100, 700);
     page.show();
