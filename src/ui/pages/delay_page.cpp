@@ -77,13 +77,8 @@ void DelayPage::scaleChanged() {
 }
 
 void DelayPage::placeStrip(int c) {
-  const double sx = horizontalScale();
-  const double sy = verticalScale();
-  const auto place = [sx, sy](QWidget* w, int x, int y, int width, int height) {
-    const int left = int(std::lround(x * sx));
-    const int top = int(std::lround(y * sy));
-    w->setGeometry(left, top, int(std::lround((x + width) * sx)) - left,
-                   int(std::lround((y + height) * sy)) - top);
+  const auto place = [this](QWidget* w, int x, int y, int width, int height) {
+    w->setGeometry(designRect(x, y, x + width, y + height));
   };
   const Strip& s = strips_[static_cast<size_t>(c)];
   const int x0 = GainPage::stripLeft(c);

@@ -76,7 +76,6 @@ private:
   void updateVisibility();
   void layoutStrips();
   void paintConnectors(QPainter& painter) const;
-  QRect scaled(int left, int top, int right, int bottom) const;
 
   ParameterTable& table_;
   int inputCount_ = INPUT_COUNT;

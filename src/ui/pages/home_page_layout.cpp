@@ -83,14 +83,6 @@ QPointF centreOf(const QWidget* widget) {
 
 } // namespace
 
-QRect HomePage::scaled(int left, int top, int right, int bottom) const {
-  const double sx = horizontalScale();
-  const double sy = verticalScale();
-  const int x = int(std::lround(left * sx));
-  const int y = int(std::lround(top * sy));
-  return {x, y, int(std::lround(right * sx)) - x, int(std::lround(bottom * sy)) - y};
-}
-
 void HomePage::refreshTexts() {
   for (int i = 0; i < INPUT_COUNT; ++i) {
     const InputStrip& strip = inputs_[static_cast<size_t>(i)];
@@ -117,13 +109,14 @@ void HomePage::layoutStrips() {
   for (int i = 0; i < INPUT_COUNT; ++i) {
     const InputStrip& strip = inputs_[static_cast<size_t>(i)];
     const int y = INPUT_ROW * i;
-    strip.name->setGeometry(scaled(2, 76 + y, 55, 102 + y));
+    strip.name->setGeometry(designRect(2, 76 + y, 55, 102 + y));
     strip.name->setFont(font);
-    strip.link->setGeometry(scaled(57, 79 + y, 122 + LIST_WIDEN, 79 + LIST_HEIGHT + y));
+    strip.link->setGeometry(designRect(57, 79 + y, 122 + LIST_WIDEN, 79 + LIST_HEIGHT + y));
     strip.link->setScale(verticalScale());
     for (int k = 0; k < INPUT_JUMPS; ++k) {
       const int x = INPUT_JUMP_X + JUMP_STEP * k;
-      strip.jumps[static_cast<size_t>(k)]->setGeometry(scaled(x, 76 + y, x + JUMP_WIDTH, 104 + y));
+      strip.jumps[static_cast<size_t>(k)]->setGeometry(
+          designRect(x, 76 + y, x + JUMP_WIDTH, 104 + y));
       fitCaption(strip.jumps[static_cast<size_t>(k)], font);
     }
   }
@@ -133,18 +126,19 @@ void HomePage::layoutStrips() {
     for (int k = 0; k < INPUT_COUNT; ++k) {
       const int x = ROUTE_X + ROUTE_STEP * k;
       SkinButton* route = strip.routes[static_cast<size_t>(k)];
-      route->setGeometry(scaled(x, 44 + y, x + ROUTE_SIZE, 44 + ROUTE_SIZE + y));
+      route->setGeometry(designRect(x, 44 + y, x + ROUTE_SIZE, 44 + ROUTE_SIZE + y));
       route->setTextFont(font);
       route->setImage(dotStrip(route->size()));
     }
     for (int k = 0; k < OUTPUT_JUMPS; ++k) {
       const int x = OUTPUT_JUMP_X + JUMP_STEP * k;
-      strip.jumps[static_cast<size_t>(k)]->setGeometry(scaled(x, 40 + y, x + JUMP_WIDTH, 68 + y));
+      strip.jumps[static_cast<size_t>(k)]->setGeometry(
+          designRect(x, 40 + y, x + JUMP_WIDTH, 68 + y));
       fitCaption(strip.jumps[static_cast<size_t>(k)], font);
     }
-    strip.link->setGeometry(scaled(948 - LIST_WIDEN, 43 + y, 1013, 43 + LIST_HEIGHT + y));
+    strip.link->setGeometry(designRect(948 - LIST_WIDEN, 43 + y, 1013, 43 + LIST_HEIGHT + y));
     strip.link->setScale(verticalScale());
-    strip.name->setGeometry(scaled(1015, 40 + y, 1068, 66 + y));
+    strip.name->setGeometry(designRect(1015, 40 + y, 1068, 66 + y));
     strip.name->setFont(font);
   }
 }
@@ -155,13 +149,13 @@ void HomePage::paintEvent(QPaintEvent*) {
   painter.setRenderHint(QPainter::Antialiasing);
 
   // The logo: the program's icon and its name.
-  const QRect icon = scaled(LOGO_X, LOGO_Y, LOGO_X + LOGO_ICON, LOGO_Y + LOGO_ICON);
+  const QRect icon = designRect(LOGO_X, LOGO_Y, LOGO_X + LOGO_ICON, LOGO_Y + LOGO_ICON);
   applicationIcon().paint(&painter, icon);
   QFont name = captionFont(verticalScale() * 3);
   name.setBold(true);
   painter.setFont(name);
   painter.setPen(QColor(0x30, 0x30, 0x30));
-  painter.drawText(scaled(LOGO_X + LOGO_ICON + 16, LOGO_Y, LOGO_X + 330, LOGO_Y + LOGO_ICON),
+  painter.drawText(designRect(LOGO_X + LOGO_ICON + 16, LOGO_Y, LOGO_X + 330, LOGO_Y + LOGO_ICON),
                    Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("KV816"));
 
   paintConnectors(painter);

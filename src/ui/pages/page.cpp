@@ -1,5 +1,7 @@
 #include "ui/pages/page.h"
 
+#include <cmath>
+
 namespace kv816 {
 
 Page::Page(int firstPageNumber, QWidget* parent) : QWidget(parent), pageNumber_(firstPageNumber) {}
@@ -10,6 +12,12 @@ void Page::setScale(double horizontal, double vertical) {
   scaleX_ = horizontal;
   scaleY_ = vertical;
   scaleChanged();
+}
+
+QRect Page::designRect(int left, int top, int right, int bottom) const {
+  const int x = int(std::lround(left * scaleX_));
+  const int y = int(std::lround(top * scaleY_));
+  return {x, y, int(std::lround(right * scaleX_)) - x, int(std::lround(bottom * scaleY_)) - y};
 }
 
 int Page::showChannel(int pageNumber) {

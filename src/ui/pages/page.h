@@ -6,6 +6,7 @@
 // A page asks the main window for things by emitting a signal; the main window takes them
 // as queued calls, so they run after the page's own handling has finished.
 
+#include <QRect>
 #include <QWidget>
 
 namespace kv816 {
@@ -21,6 +22,8 @@ public:
   void setScale(double horizontal, double vertical);
   double horizontalScale() const { return scaleX_; }
   double verticalScale() const { return scaleY_; }
+  // A rectangle given by its corners in design units, in widget pixels at the current scale.
+  QRect designRect(int left, int top, int right, int bottom) const;
 
   // Home, gain, delay: show the first inputs and outputs of I/O mode 0..3.
   virtual void setIoMode(int ioMode) { (void)ioMode; }
