@@ -25,22 +25,9 @@ namespace {
 using namespace kv816;
 using Clock = std::chrono::steady_clock;
 
-class QuietEvents : public LinkEvents {
-public:
-  void post(Notify, int) override {}
-  void send(Notify, int) override {}
-  MessageButton showMessage(MessageKind, const std::string&, const std::string&) override {
-    return MessageButton::Ok;
-  }
-  ProgressView& progress() override { return progress_; }
-
-private:
-  test::NullProgress progress_;
-};
-
 struct Rig {
   ParameterTable table;
-  QuietEvents events;
+  test::SilentEvents events;
   SimulatedDevice device;
   std::unique_ptr<ConnectionWorker> worker;
 

@@ -1,5 +1,6 @@
 #pragma once
-// A progress view that shows nothing, for hosts that do not care about progress.
+// A progress view that shows nothing, and link events that drop everything, for hosts that
+// do not watch the link.
 
 #include <string>
 
@@ -14,6 +15,19 @@ public:
   void setRange(int, int) override {}
   void setPosition(int) override {}
   void setText(const std::string&) override {}
+};
+
+class SilentEvents : public LinkEvents {
+public:
+  void post(Notify, int) override {}
+  void send(Notify, int) override {}
+  MessageButton showMessage(MessageKind, const std::string&, const std::string&) override {
+    return MessageButton::Ok;
+  }
+  ProgressView& progress() override { return progress_; }
+
+private:
+  NullProgress progress_;
 };
 
 } // namespace kv816::test

@@ -52,20 +52,6 @@ public:
   std::array<int, 12> groups{0, 1, 2, 3, 0, 1, 2, 3, 4, 5, 6, 7};
 };
 
-// LinkEvents that drop everything (for a session whose link nobody watches).
-class SilentEvents : public LinkEvents {
-public:
-  void post(Notify, int) override {}
-  void send(Notify, int) override {}
-  MessageButton showMessage(MessageKind, const std::string&, const std::string&) override {
-    return MessageButton::Ok;
-  }
-  ProgressView& progress() override { return progress_; }
-
-private:
-  NullProgress progress_;
-};
-
 // A main window over recording pages and a session whose settings live in a temporary
 // folder; the worker is not started.
 struct WindowFixture {

@@ -123,6 +123,14 @@ int ChannelPage::showChannel(int pageNumber) {
   return pageNumber;
 }
 
+void ChannelPage::showFunctions(std::span<const FunctionCode> functions) {
+  for (const auto& [function, code] : functions) {
+    const int index = indexOf(function, channel());
+    if (index != IDX_NONE && !applyEqCode(code, table_.value(index)))
+      applyStripCode(code, table_.value(index));
+  }
+}
+
 void ChannelPage::applyCode(int code, int value, int pageNumber) {
   if (pageNumber != this->pageNumber())
     return;

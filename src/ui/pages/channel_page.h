@@ -24,6 +24,8 @@
 #include <QRect>
 
 #include <array>
+#include <span>
+#include <utility>
 #include <vector>
 
 class QGroupBox;
@@ -108,6 +110,9 @@ private:
   void write(ChannelFunction function, int code, int band = 0);
   void follow();
   bool lacks(ChannelFunction function) const;
+  // Shows the table's value of each function (those the channel has) under its code.
+  using FunctionCode = std::pair<ChannelFunction, int>;
+  void showFunctions(std::span<const FunctionCode> functions);
 
   // Equaliser, graph and crossover (channel_page_eq.cpp).
   void createEqualiser();

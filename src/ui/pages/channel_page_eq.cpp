@@ -247,16 +247,11 @@ void ChannelPage::showEqualiser() {
   }
   if (!output_)
     return;
-  static constexpr std::pair<ChannelFunction, int> CROSSOVER[4] = {
-      {ChannelFunction::HpfType, CODE_HPF_TYPE},
-      {ChannelFunction::LpfType, CODE_LPF_TYPE},
-      {ChannelFunction::HpfFreq, CODE_HPF_FREQ},
-      {ChannelFunction::LpfFreq, CODE_LPF_FREQ}};
-  for (const auto& [function, code] : CROSSOVER) {
-    const int index = indexOf(function, channel());
-    if (index != IDX_NONE)
-      applyEqCode(code, table_.value(index));
-  }
+  static constexpr FunctionCode CROSSOVER[4] = {{ChannelFunction::HpfType, CODE_HPF_TYPE},
+                                                {ChannelFunction::LpfType, CODE_LPF_TYPE},
+                                                {ChannelFunction::HpfFreq, CODE_HPF_FREQ},
+                                                {ChannelFunction::LpfFreq, CODE_LPF_FREQ}};
+  showFunctions(CROSSOVER);
 }
 
 bool ChannelPage::applyEqCode(int code, int value) {

@@ -150,26 +150,19 @@ void ChannelPage::refreshStripTexts() {
 }
 
 void ChannelPage::showStrip() {
-  static constexpr std::pair<ChannelFunction, int> STRIP[4] = {
-      {ChannelFunction::Delay, CODE_DELAY},
-      {ChannelFunction::Gain, CODE_CHANNEL_GAIN},
-      {ChannelFunction::Mute, CODE_MUTE},
-      {ChannelFunction::Phase, CODE_PHASE}};
-  for (const auto& [function, code] : STRIP)
-    applyStripCode(code, table_.value(indexOf(function, channel())));
+  static constexpr FunctionCode STRIP[4] = {{ChannelFunction::Delay, CODE_DELAY},
+                                            {ChannelFunction::Gain, CODE_CHANNEL_GAIN},
+                                            {ChannelFunction::Mute, CODE_MUTE},
+                                            {ChannelFunction::Phase, CODE_PHASE}};
+  showFunctions(STRIP);
 }
 
 void ChannelPage::showCompressor() {
-  static constexpr std::pair<ChannelFunction, int> COMPRESSOR[4] = {
-      {ChannelFunction::Threshold, CODE_THRESHOLD},
-      {ChannelFunction::Attack, CODE_ATTACK},
-      {ChannelFunction::Release, CODE_RELEASE},
-      {ChannelFunction::Ratio, CODE_RATIO}};
-  for (const auto& [function, code] : COMPRESSOR) {
-    const int index = indexOf(function, channel());
-    if (index != IDX_NONE)
-      applyStripCode(code, table_.value(index));
-  }
+  static constexpr FunctionCode COMPRESSOR[4] = {{ChannelFunction::Threshold, CODE_THRESHOLD},
+                                                 {ChannelFunction::Attack, CODE_ATTACK},
+                                                 {ChannelFunction::Release, CODE_RELEASE},
+                                                 {ChannelFunction::Ratio, CODE_RATIO}};
+  showFunctions(COMPRESSOR);
 }
 
 bool ChannelPage::applyStripCode(int code, int value) {
