@@ -1,6 +1,6 @@
 // The KV816 Control desktop program.
 
-#include "ui/application.h"
+#include "ui/shell/application.h"
 
 int main(int argc, char** argv) {
   return kv816::runApplication(argc, argv);

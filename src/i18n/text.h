@@ -136,9 +136,15 @@ enum class Text : int {
   GetData,          // "Get\n\tData"
   SetHotspot,       // "Set\n\tHot"
   SetRouter,        // "Set\n\tRoute"
+
+  // Edit menu and its history.
+  MenuEdit,       // "Edit"
+  Undo,           // "Undo" followed by " " and what the step changed
+  Redo,           // "Redo" followed by " " and what the step changed
+  HistoryCleared, // "Undo history cleared": a preset recall, import or full read happened
 };
 
-inline constexpr std::size_t TEXT_COUNT = static_cast<std::size_t>(Text::SetRouter) + 1;
+inline constexpr std::size_t TEXT_COUNT = static_cast<std::size_t>(Text::HistoryCleared) + 1;
 
 // The text of `key` in the current language.
 std::string_view langText(Text key);

@@ -122,6 +122,10 @@ constexpr std::array<TextTriple, TEXT_COUNT> TEXTS{{
     {Text::GetData, "读取\n\t数据", "讀取\n\t數據", "Get\n\tData"},
     {Text::SetHotspot, "设置\n\t热点", "设置\n\t熱點", "Set\n\tHot"},
     {Text::SetRouter, "设置\n\t路由", "设置\n\t路由", "Set\n\tRoute"},
+    {Text::MenuEdit, "编辑", "編輯", "Edit"},
+    {Text::Undo, "撤销", "復原", "Undo"},
+    {Text::Redo, "重做", "重做", "Redo"},
+    {Text::HistoryCleared, "撤销记录已清空", "復原記錄已清除", "Undo history cleared"},
 }};
 
 constexpr bool rowsAreInKeyOrder() {

@@ -4,8 +4,8 @@
 #include "ui_test_support.h"
 
 #include "presets/settings.h"
-#include "ui/progress_window.h"
-#include "ui/qt_link_events.h"
+#include "ui/dialogs/progress_window.h"
+#include "ui/shell/qt_link_events.h"
 
 #include <QElapsedTimer>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "ui/deploy_dialog.h"
+#include "ui/dialogs/deploy_dialog.h"
 
 #include "ui_test_support.h"
 
@@ -173,7 +173,7 @@ TEST(DeployDialog, EnterAsksForTheHomePageAndKeepsTheDialogOpen) {
 
 TEST(DeployDialog, ConfigureCommandOpensItWithTheWindowsModeAndShowsCopies) {
   test::WindowFixture f;
-  f.window->runCommand(CMD_MODE_2IN4OUT);
+  f.window->actions().modes[0]->trigger();
   test::WindowFixture::settle();
   ParameterTable& table = f.session->table();
   table.record(716 + 2).value.store(table.value(770 + 2) + 5); // output 1 gain differs
@@ -195,7 +195,7 @@ TEST(DeployDialog, ConfigureCommandOpensItWithTheWindowsModeAndShowsCopies) {
     return calls;
   };
   const size_t before = routed();
-  f.window->runCommand(CMD_CONFIGURE);
+  f.window->actions().configure->trigger();
   EXPECT_EQ(inputs, 2);
   EXPECT_TRUE(table.mustSend(770 + 2));
   test::WindowFixture::settle();

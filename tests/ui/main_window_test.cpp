@@ -2,7 +2,7 @@
 
 #include "i18n/text.h"
 #include "link/task_flags.h"
-#include "ui/tab_row.h"
+#include "ui/shell/tab_row.h"
 
 #include <QMenu>
 #include <gtest/gtest.h>
@@ -35,14 +35,14 @@ TEST(MainWindow, TabRowsOfModes1And3InEnglishAndChinese) {
   EXPECT_EQ(f.window->tabRow().labels(),
             QStringList({"Home", "Gain", "Delay", "GEQ A", "GEQ B", "IN A", "IN B", "OUT 1",
                          "OUT 2", "OUT 3", "OUT 4", "OUT 5", "OUT 6"}));
-  f.window->runCommand(CMD_MODE_4IN8OUT);
+  f.window->actions().modes[3]->trigger();
   const QStringList wide = f.window->tabRow().labels();
   ASSERT_EQ(wide.size(), 19);
   EXPECT_EQ(wide[6], "GEQ D");
   EXPECT_EQ(wide[10], "IN D");
   EXPECT_EQ(wide[18], "OUT 8");
 
-  f.window->runCommand(CMD_SIMPLIFIED_CHINESE);
+  f.window->actions().languages[0]->trigger();
   WindowFixture::settle();
   const QStringList chinese = f.window->tabRow().labels();
   ASSERT_EQ(chinese.size(), 19);
@@ -50,7 +50,7 @@ TEST(MainWindow, TabRowsOfModes1And3InEnglishAndChinese) {
   EXPECT_EQ(chinese[3], QStringLiteral("均衡A"));
   EXPECT_EQ(chinese[7], QStringLiteral("输入A"));
   EXPECT_EQ(chinese[11], QStringLiteral("输出1"));
-  f.window->runCommand(CMD_MODE_2IN6OUT);
+  f.window->actions().modes[1]->trigger();
   EXPECT_EQ(f.window->tabRow().count(), 13);
   EXPECT_EQ(f.window->tabRow().tabText(12), QStringLiteral("输出6"));
   setCurrentLanguage(LanguageIndex::English);
@@ -58,12 +58,12 @@ TEST(MainWindow, TabRowsOfModes1And3InEnglishAndChinese) {
 
 TEST(MainWindow, DeviceMenuKeepsTwoModesAfterTheFirstRefresh) {
   WindowFixture f;
-  QMenu* device = f.window->menuAt(1);
+  QMenu* device = f.window->menuAt(MainWindow::MENU_DEVICE);
   EXPECT_EQ(menuLabels(device), QStringList({"2In4Out", "2In6Out"}));
   EXPECT_FALSE(device->actions()[0]->isChecked());
   EXPECT_TRUE(device->actions()[1]->isChecked());
   // The removed commands still switch the mode when they arrive.
-  f.window->runCommand(CMD_MODE_4IN6OUT);
+  f.window->actions().modes[2]->trigger();
   EXPECT_EQ(f.window->ioMode(), 2);
   EXPECT_EQ(f.window->tabRow().count(), 17);
   EXPECT_EQ(f.page(PageSlot::Gain).ioModes.back(), 2);
@@ -90,7 +90,7 @@ TEST(MainWindow, PageRequestsSelectTheTabAndTheChannel) {
   EXPECT_EQ(f.page(PageSlot::Geq).pageNumber(), 4);
   EXPECT_EQ(f.session->link().state().meterView.load(), 4);
 
-  f.window->runCommand(CMD_MODE_2IN4OUT); // a mode change shows home
+  f.window->actions().modes[0]->trigger(); // a mode change shows home
   EXPECT_EQ(f.window->tabRow().currentIndex(), 0);
   EXPECT_TRUE(f.page(PageSlot::Home).isVisibleTo(f.window.get()));
 }
@@ -198,17 +198,17 @@ TEST(MainWindow, LanguageSwitchRelabelsMenuTabsAndStatus) {
   f.window->handleNotify(Notify::LinkStatus, LINK_FOUND);
   EXPECT_EQ(f.window->statusText(0), "Link Status:Successful");
   EXPECT_EQ(f.window->statusText(1), "Communication:USB");
-  EXPECT_EQ(f.window->menuAt(3)->title(), "System");
+  EXPECT_EQ(f.window->menuAt(MainWindow::MENU_SYSTEM)->title(), "System");
 
-  f.window->runCommand(CMD_TRADITIONAL_CHINESE);
+  f.window->actions().languages[1]->trigger();
   WindowFixture::settle();
-  EXPECT_EQ(f.window->menuAt(3)->title(), QStringLiteral("系統"));
-  EXPECT_EQ(menuLabels(f.window->menuAt(2))[0], QStringLiteral("調用"));
+  EXPECT_EQ(f.window->menuAt(MainWindow::MENU_SYSTEM)->title(), QStringLiteral("系統"));
+  EXPECT_EQ(menuLabels(f.window->menuAt(MainWindow::MENU_PROGRAM))[0], QStringLiteral("調用"));
   EXPECT_EQ(f.window->tabRow().tabText(0), QStringLiteral("主頁"));
   EXPECT_EQ(f.window->statusText(0), QStringLiteral("連接狀態:連接成功"));
   EXPECT_EQ(f.window->statusText(1), QStringLiteral("通訊方式:USB"));
   // The language items keep their own texts; the chosen one carries the mark.
-  const QList<QAction*> system = f.window->menuAt(3)->actions();
+  const QList<QAction*> system = f.window->menuAt(MainWindow::MENU_SYSTEM)->actions();
   EXPECT_EQ(system[2]->text(), QStringLiteral("繁体中文"));
   EXPECT_TRUE(system[2]->isChecked());
   EXPECT_FALSE(system[3]->isChecked());
@@ -222,7 +222,7 @@ TEST(MainWindow, LanguageSwitchRelabelsMenuTabsAndStatus) {
   EXPECT_NE(catcher.buttonText, "&Yes");
   EXPECT_TRUE(catcher.buttonText.contains(QStringLiteral("是")))
       << catcher.buttonText.toStdString();
-  f.window->runCommand(CMD_ENGLISH);
+  f.window->actions().languages[2]->trigger();
   catcher.answerNext(QMessageBox::Yes);
   f.window->showMessage(MessageKind::YesNo, "?");
   EXPECT_EQ(catcher.buttonText, "&Yes");
@@ -232,7 +232,7 @@ TEST(MainWindow, ExportWithoutALinkSaysNoDevice) {
   WindowFixture f;
   MessageCatcher catcher;
   catcher.answerNext(QMessageBox::Ok);
-  f.window->runCommand(CMD_EXPORT);
+  f.window->actions().exportFile->trigger();
   EXPECT_EQ(catcher.shown, 1);
   EXPECT_EQ(catcher.text, "No Device!");
   EXPECT_EQ(catcher.caption, "T509");

@@ -1,7 +1,7 @@
 #include "ui_test_support.h"
 
-#include "ui/gui_transport_hooks.h"
-#include "ui/module_choice_dialog.h"
+#include "ui/dialogs/module_choice_dialog.h"
+#include "ui/shell/gui_transport_hooks.h"
 
 #include <QDialogButtonBox>
 #include <QElapsedTimer>

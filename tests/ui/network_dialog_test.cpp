@@ -1,4 +1,4 @@
-#include "ui/network_dialog.h"
+#include "ui/dialogs/network_dialog.h"
 
 #include "ui_test_support.h"
 
@@ -255,7 +255,7 @@ TEST(NetworkDialog, NetworkCommandOpensItWithoutARunningLink) {
     EXPECT_TRUE(dialog->linkRadio(Choice::CHOICE_USB).isChecked());
     dialog->reject();
   });
-  f.window->runCommand(CMD_NETWORK);
+  f.window->actions().network->trigger();
   EXPECT_TRUE(polling);
 }
 

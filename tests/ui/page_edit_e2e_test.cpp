@@ -6,9 +6,9 @@
 #include "model/channel_layout.h"
 #include "presets/settings.h"
 #include "ui/controls/skin_button.h"
+#include "ui/dialogs/progress_window.h"
 #include "ui/pages/gain_page.h"
-#include "ui/progress_window.h"
-#include "ui/qt_link_events.h"
+#include "ui/shell/qt_link_events.h"
 
 #include <QElapsedTimer>
 #include <QTest>

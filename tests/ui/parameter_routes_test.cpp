@@ -1,4 +1,4 @@
-#include "ui/parameter_routes.h"
+#include "ui/shell/parameter_routes.h"
 
 #include <gtest/gtest.h>
 

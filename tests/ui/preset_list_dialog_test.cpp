@@ -1,4 +1,4 @@
-#include "ui/preset_list_dialog.h"
+#include "ui/dialogs/preset_list_dialog.h"
 
 #include "i18n/language.h"
 #include "link/link.h"

@@ -1,7 +1,7 @@
 #include "ui_test_support.h"
 
-#include "ui/progress_window.h"
-#include "ui/qt_link_events.h"
+#include "ui/dialogs/progress_window.h"
+#include "ui/shell/qt_link_events.h"
 
 #include <QElapsedTimer>
 #include <gtest/gtest.h>

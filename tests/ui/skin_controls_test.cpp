@@ -1,6 +1,6 @@
 #include "ui/controls/skin_button.h"
 #include "ui/controls/skin_combo_box.h"
-#include "ui/progress_window.h"
+#include "ui/dialogs/progress_window.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -3,9 +3,9 @@
 // a main window over a session in a temporary settings folder, and a message box catcher.
 
 #include "support/null_progress.h"
-#include "ui/device_session.h"
-#include "ui/main_window.h"
 #include "ui/pages/page.h"
+#include "ui/shell/device_session.h"
+#include "ui/shell/main_window.h"
 
 #include <QAbstractButton>
 #include <QApplication>

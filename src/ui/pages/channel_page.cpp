@@ -7,7 +7,7 @@
 #include "ui/controls/skin_combo_box.h"
 #include "ui/controls/skin_label.h"
 #include "ui/controls/skin_palette.h"
-#include "ui/tab_layout.h"
+#include "ui/shell/tab_layout.h"
 
 #include <QGroupBox>
 

@@ -12,6 +12,7 @@
 #include "ui/controls/skin_combo_box.h"
 #include "ui/controls/skin_label.h"
 #include "ui/controls/skin_palette.h"
+#include "ui/controls/ui_text.h"
 #include "ui/controls/value_edit.h"
 
 #include <QGroupBox>
@@ -46,11 +47,6 @@ constexpr int bandPoint(int band) {
   return 2 + band;
 }
 
-QString text(Text key) {
-  const std::string_view t = langText(key);
-  return QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size()));
-}
-
 QRect cell(int column, int band) {
   return QRect(COLUMN_X[static_cast<size_t>(column)], ROW_TOP + ROW_STEP * band, CELL_WIDTH,
                CELL_HEIGHT);
@@ -67,7 +63,7 @@ QStringList crossoverEntries() {
   QStringList entries;
   for (const Family& family : families)
     for (int slope : family.slopes)
-      entries << text(family.format).replace(QStringLiteral("%d"), QString::number(slope));
+      entries << uiText(family.format).replace(QStringLiteral("%d"), QString::number(slope));
   return entries;
 }
 
@@ -208,27 +204,27 @@ void ChannelPage::createGraph() {
 }
 
 void ChannelPage::refreshEqTexts() {
-  groups_[0]->setTitle(text(Text::Gain));
-  groups_[1]->setTitle(text(Text::Delay));
+  groups_[0]->setTitle(uiText(Text::Gain));
+  groups_[1]->setTitle(uiText(Text::Delay));
   groups_[2]->setTitle(QStringLiteral("PEQ"));
-  groups_[3]->setTitle(text(Text::CrossOver));
-  groups_[4]->setTitle(text(Text::Compress));
+  groups_[3]->setTitle(uiText(Text::CrossOver));
+  groups_[4]->setTitle(uiText(Text::Compress));
   static constexpr Text HEADERS[4] = {Text::Freq, Text::Q, Text::Gain, Text::Type};
   for (size_t c = 0; c < headers_.size(); ++c)
-    headers_[c]->setText(text(HEADERS[c]));
-  const QStringList types = {text(Text::Bypass), text(Text::Peq), text(Text::HighShelf),
-                             text(Text::LowShelf)};
+    headers_[c]->setText(uiText(HEADERS[c]));
+  const QStringList types = {uiText(Text::Bypass), uiText(Text::Peq), uiText(Text::HighShelf),
+                             uiText(Text::LowShelf)};
   for (int k = 0; k < PEQ_BAND_COUNT; ++k) {
     const BandRow& row = bands_[static_cast<size_t>(k)];
     row.label->setText(QStringLiteral("PEQ%1").arg(k + 1));
     refill(row.type, types);
   }
-  peqReset_->setText(text(Text::PeqReset));
-  peqBypass_->setText(text(Text::PeqBypass));
-  crossoverLabels_[0]->setText(text(Text::Hpf));
-  crossoverLabels_[1]->setText(text(Text::Lpf));
-  crossoverLabels_[2]->setText(text(Text::Freq));
-  crossoverLabels_[3]->setText(text(Text::Type));
+  peqReset_->setText(uiText(Text::PeqReset));
+  peqBypass_->setText(uiText(Text::PeqBypass));
+  crossoverLabels_[0]->setText(uiText(Text::Hpf));
+  crossoverLabels_[1]->setText(uiText(Text::Lpf));
+  crossoverLabels_[2]->setText(uiText(Text::Freq));
+  crossoverLabels_[3]->setText(uiText(Text::Type));
   const QStringList entries = crossoverEntries();
   for (SkinComboBox* box : crossoverType_)
     refill(box, entries);
@@ -451,7 +447,7 @@ void ChannelPage::onGraph(int which, int band) {
 }
 
 void ChannelPage::onPeqReset() {
-  QMessageBox box(QMessageBox::NoIcon, text(Text::Tip), text(Text::ConfirmResetEq),
+  QMessageBox box(QMessageBox::NoIcon, uiText(Text::Tip), uiText(Text::ConfirmResetEq),
                   QMessageBox::Yes | QMessageBox::No, this);
   if (box.exec() != QMessageBox::Yes)
     return;

@@ -11,6 +11,7 @@
 #include "ui/controls/skin_button.h"
 #include "ui/controls/skin_label.h"
 #include "ui/controls/slider.h"
+#include "ui/controls/ui_text.h"
 #include "ui/controls/value_edit.h"
 
 #include <QGroupBox>
@@ -35,11 +36,6 @@ constexpr int FADER_Y = 138;
 constexpr int FADER_HEIGHT = 166;
 constexpr int METER_WIDTH = 21;
 constexpr int METER_GAP = 2;
-
-QString text(Text key) {
-  const std::string_view t = langText(key);
-  return QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size()));
-}
 
 SkinButton* makeToggle(QWidget* parent, int id, const QString& name) {
   auto* button = new SkinButton(id, parent);
@@ -145,8 +141,8 @@ void ChannelPage::createCompressor() {
 void ChannelPage::refreshStripTexts() {
   static constexpr Text LABELS[4] = {Text::Threshold, Text::Attack, Text::Release, Text::Ratio};
   for (size_t i = 0; i < compressorLabels_.size(); ++i)
-    compressorLabels_[i]->setText(text(LABELS[i]));
-  mute_->setText(text(Text::Mute).trimmed());
+    compressorLabels_[i]->setText(uiText(LABELS[i]));
+  mute_->setText(uiText(Text::Mute).trimmed());
 }
 
 void ChannelPage::showStrip() {

@@ -8,6 +8,7 @@
 #include "ui/controls/level_meter.h"
 #include "ui/controls/skin_button.h"
 #include "ui/controls/slider.h"
+#include "ui/controls/ui_text.h"
 #include "ui/controls/value_edit.h"
 
 #include <QGroupBox>
@@ -55,9 +56,8 @@ QString GainPage::stripCaption(int channel) {
   if (!isValidChannel(channel))
     return {};
   const bool input = isInput(channel);
-  const std::string_view word = langText(input ? Text::In : Text::Out);
   const QChar tag = input ? QChar('A' + channel) : QChar('1' + channel - INPUT_COUNT);
-  return QString::fromUtf8(word.data(), qsizetype(word.size())) + tag;
+  return uiText(input ? Text::In : Text::Out) + tag;
 }
 
 bool GainPage::isStripShown(int channel, int ioMode) {
@@ -141,11 +141,11 @@ void GainPage::setIoMode(int ioMode) {
 }
 
 void GainPage::refreshTexts() {
-  const std::string_view mute = langText(Text::Mute);
+  const QString mute = uiText(Text::Mute).trimmed();
   for (int c = 0; c < STRIP_COUNT; ++c) {
     const Strip& s = strips_[static_cast<size_t>(c)];
     s.frame->setTitle(stripCaption(c));
-    s.mute->setText(QString::fromUtf8(mute.data(), qsizetype(mute.size())).trimmed());
+    s.mute->setText(mute);
   }
 }
 

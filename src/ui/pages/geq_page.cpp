@@ -10,7 +10,8 @@
 #include "ui/controls/skin_label.h"
 #include "ui/controls/skin_palette.h"
 #include "ui/controls/slider.h"
-#include "ui/tab_layout.h"
+#include "ui/controls/ui_text.h"
+#include "ui/shell/tab_layout.h"
 
 #include <QFontMetrics>
 #include <QMessageBox>
@@ -31,10 +32,6 @@ constexpr QRgb TOTAL_COLOURS[INPUT_COUNT] = {0xFFFF6666, 0xFF990099, 0xFF99FF00,
 constexpr int SLIDER_STYLE = 2;
 constexpr int GAIN_LIMIT = 150;      // tenths of a dB either side of 0
 constexpr int BAND_POINT_OFFSET = 2; // graph points 0 and 1 are the H and L points
-
-QString text(Text key) {
-  return QString::fromUtf8(langText(key));
-}
 
 // A design-unit rectangle (x1, y1, x2, y2) on the scaled page, corners truncated.
 QRect scaledRect(double x1, double y1, double x2, double y2, double sx, double sy) {
@@ -115,8 +112,8 @@ void GeqPage::setUpGraph() {
 }
 
 void GeqPage::refreshTexts() {
-  buttons_[RESET_BUTTON]->setText(text(Text::GeqReset));
-  buttons_[BYPASS_BUTTON]->setText(text(Text::GeqBypass));
+  buttons_[RESET_BUTTON]->setText(uiText(Text::GeqReset));
+  buttons_[BYPASS_BUTTON]->setText(uiText(Text::GeqBypass));
   fitButtonFonts();
 }
 
@@ -277,7 +274,7 @@ void GeqPage::onButton(int index) {
 }
 
 void GeqPage::resetBands() {
-  QMessageBox box(QMessageBox::Question, text(Text::Tip), text(Text::ConfirmResetEq),
+  QMessageBox box(QMessageBox::Question, uiText(Text::Tip), uiText(Text::ConfirmResetEq),
                   QMessageBox::Yes | QMessageBox::No, this);
   if (box.exec() != QMessageBox::Yes)
     return;

@@ -1,11 +1,12 @@
 // Texts, placement and drawing of the home page.
 
 #include "i18n/text.h"
-#include "ui/app_icon.h"
 #include "ui/controls/skin_button.h"
 #include "ui/controls/skin_combo_box.h"
 #include "ui/controls/skin_label.h"
+#include "ui/controls/ui_text.h"
 #include "ui/pages/home_page.h"
+#include "ui/shell/app_icon.h"
 
 #include <QPainter>
 
@@ -15,10 +16,6 @@
 namespace kv816 {
 
 namespace {
-
-QString text(Text key) {
-  return QString::fromUtf8(langText(key));
-}
 
 constexpr Text INPUT_JUMP_TEXTS[] = {Text::Mute, Text::Gain, Text::Geq, Text::Delay};
 constexpr Text OUTPUT_JUMP_TEXTS[] = {Text::Gain,  Text::CrossOver, Text::Geq,
@@ -86,15 +83,15 @@ QPointF centreOf(const QWidget* widget) {
 void HomePage::refreshTexts() {
   for (int i = 0; i < INPUT_COUNT; ++i) {
     const InputStrip& strip = inputs_[static_cast<size_t>(i)];
-    strip.name->setText(text(Text::In) + QChar('A' + i));
+    strip.name->setText(uiText(Text::In) + QChar('A' + i));
     for (int k = 0; k < INPUT_JUMPS; ++k)
-      strip.jumps[static_cast<size_t>(k)]->setText(text(INPUT_JUMP_TEXTS[k]));
+      strip.jumps[static_cast<size_t>(k)]->setText(uiText(INPUT_JUMP_TEXTS[k]));
   }
   for (int o = 0; o < OUTPUT_COUNT; ++o) {
     const OutputStrip& strip = outputs_[static_cast<size_t>(o)];
-    strip.name->setText(text(Text::Out) + QString::number(o + 1));
+    strip.name->setText(uiText(Text::Out) + QString::number(o + 1));
     for (int k = 0; k < OUTPUT_JUMPS; ++k)
-      strip.jumps[static_cast<size_t>(k)]->setText(text(OUTPUT_JUMP_TEXTS[k]));
+      strip.jumps[static_cast<size_t>(k)]->setText(uiText(OUTPUT_JUMP_TEXTS[k]));
   }
   layoutStrips(); // captions of another language may need another size
 }

@@ -3,7 +3,7 @@
 
 #include "model/parameter_table.h"
 #include "ui/pages/page.h"
-#include "ui/parameter_routes.h"
+#include "ui/shell/parameter_routes.h"
 
 #include <array>
 #include <functional>

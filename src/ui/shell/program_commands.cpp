@@ -1,29 +1,24 @@
-#include "ui/program_commands.h"
+#include "ui/shell/program_commands.h"
 
 #include "i18n/text.h"
 #include "presets/preset_file.h"
-#include "ui/device_session.h"
-#include "ui/main_window.h"
-#include "ui/preset_list_dialog.h"
+#include "ui/controls/ui_text.h"
+#include "ui/dialogs/preset_list_dialog.h"
+#include "ui/shell/device_session.h"
+#include "ui/shell/main_window.h"
 
 #include <QFileDialog>
 
 namespace kv816 {
 
-namespace {
-
-QString tr8(Text key) {
-  return QString::fromUtf8(langText(key));
-}
-
-} // namespace
+namespace {} // namespace
 
 ProgramCommands::ProgramCommands(MainWindow& window, DeviceSession& session)
     : QObject(&window), window_(window), session_(session) {}
 
 QString ProgramCommands::fileFilter() {
   // The table keeps the historic "name|pattern||" form; the dialog wants the name part.
-  const QString filter = tr8(Text::FileDialogFilter);
+  const QString filter = uiText(Text::FileDialogFilter);
   return filter.section(QLatin1Char('|'), 0, 0);
 }
 
@@ -58,7 +53,7 @@ void ProgramCommands::importFile() {
     return;
   session_.setPresetFileName(path.toStdString());
   if (path.isEmpty()) {
-    window_.showMessage(MessageKind::Ok, tr8(Text::NoFiles));
+    window_.showMessage(MessageKind::Ok, uiText(Text::NoFiles));
     return;
   }
   // No link check here: the import task reports a missing device itself.
@@ -67,7 +62,7 @@ void ProgramCommands::importFile() {
 
 void ProgramCommands::exportFile() {
   if (!session_.isConnected()) {
-    window_.showMessage(MessageKind::Ok, tr8(Text::NoDevice));
+    window_.showMessage(MessageKind::Ok, uiText(Text::NoDevice));
     return;
   }
   QString path;
@@ -75,15 +70,15 @@ void ProgramCommands::exportFile() {
     return;
   session_.setPresetFileName(path.toStdString());
   if (path.isEmpty()) {
-    window_.showMessage(MessageKind::Ok, tr8(Text::NoFiles));
+    window_.showMessage(MessageKind::Ok, uiText(Text::NoFiles));
     return;
   }
   const std::string name = PresetFile::withExtension(path.toStdString());
   session_.setPresetFileName(name);
   const PresetFile file(session_.settings().folders());
   if (file.presetExists(name)) {
-    const QString question = QString::fromStdString(name) + tr8(Text::FileExistsOverwrite);
-    if (window_.showMessage(MessageKind::OkCancel, question, tr8(Text::Warning)) !=
+    const QString question = QString::fromStdString(name) + uiText(Text::FileExistsOverwrite);
+    if (window_.showMessage(MessageKind::OkCancel, question, uiText(Text::Warning)) !=
         MessageButton::Ok)
       return;
   }

@@ -1,4 +1,4 @@
-#include "ui/app_icon.h"
+#include "ui/shell/app_icon.h"
 
 #include <QPainter>
 #include <QPainterPath>

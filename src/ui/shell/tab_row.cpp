@@ -1,4 +1,4 @@
-#include "ui/tab_row.h"
+#include "ui/shell/tab_row.h"
 
 namespace kv816 {
 

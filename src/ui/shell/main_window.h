@@ -8,6 +8,7 @@
 #include "i18n/language.h"
 #include "link/link_events.h"
 #include "ui/pages/page_set.h"
+#include "ui/shell/menu_actions.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -26,24 +27,6 @@ class DeviceSession;
 class ProgramCommands;
 class TabRow;
 
-// Menu command ids, as the menu and the pages know them.
-enum MenuCommand : int {
-  CMD_ABOUT = 16,
-  CMD_NETWORK = 32791,
-  CMD_MODE_2IN4OUT = 32776,
-  CMD_MODE_2IN6OUT = 32777,
-  CMD_MODE_4IN6OUT = 32778,
-  CMD_MODE_4IN8OUT = 32779,
-  CMD_CONFIGURE = 32787,
-  CMD_LOAD = 32792,
-  CMD_SAVE = 32793,
-  CMD_IMPORT = 32794,
-  CMD_EXPORT = 32795,
-  CMD_SIMPLIFIED_CHINESE = 32796,
-  CMD_TRADITIONAL_CHINESE = 32798,
-  CMD_ENGLISH = 32799,
-};
-
 class MainWindow : public QMainWindow {
   Q_OBJECT
 public:
@@ -59,8 +42,12 @@ public:
   // refresh. Call once, before show().
   void initialise();
 
-  // Runs a menu command by id (also the commands no longer in the menu: 32778, 32779).
-  void runCommand(int id);
+  // The menu's top-level positions, left to right.
+  enum MenuPosition : int { MENU_REMOTE, MENU_DEVICE, MENU_PROGRAM, MENU_EDIT, MENU_SYSTEM };
+  static constexpr int MENU_COUNT = 5;
+
+  // Every menu command; trigger() runs it (also the modes no longer in the menu).
+  const MenuActions& actions() const { return actions_; }
 
   // The link's notification; ParameterChanged routes the index with its current value.
   void handleNotify(Notify what, int arg);
@@ -83,7 +70,7 @@ public:
   // A one-line notice of the link (a refused address, another local port) in the third
   // status cell; it stays until the next notice. The demo device's name takes precedence.
   void showNotice(const QString& text);
-  QMenu* menuAt(int position) const;
+  QMenu* menuAt(int position) const; // a MenuPosition
   // The page number on show (the value written into meterView).
   int shownPageNumber() const { return shownPage_; }
   DeviceSession& session() { return session_; }
@@ -104,7 +91,11 @@ protected:
 
 private:
   void buildMenus();
-  QAction* addCommand(QMenu* menu, int id);
+  QAction* addCommand(QMenu* menu, const std::function<void()>& command);
+  void buildEditMenu();
+  void relabelEditActions();
+  void openDeployDialog();
+  void openNetworkDialog();
   void relabelMenus();
   void updateMenuChecks();
   void applyIoMode(int mode);
@@ -135,10 +126,8 @@ private:
   QWidget* tabArea_;
   TabRow* tabs_;
   std::array<QLabel*, 3> status_{};
-  std::array<QMenu*, 4> menus_{};
-  std::array<QAction*, 4> modeActions_{};
-  std::array<QAction*, 3> languageActions_{};
-  QList<QPair<int, QAction*>> commandActions_;
+  std::array<QMenu*, MENU_COUNT> menus_{};
+  MenuActions actions_;
 };
 
 } // namespace kv816

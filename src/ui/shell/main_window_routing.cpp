@@ -5,8 +5,8 @@
 #include "model/channel_layout.h"
 #include "model/link_groups.h"
 #include "model/meter.h"
-#include "ui/device_session.h"
-#include "ui/main_window.h"
+#include "ui/shell/device_session.h"
+#include "ui/shell/main_window.h"
 
 namespace kv816 {
 

@@ -1,9 +1,10 @@
-#include "ui/screenshot_run.h"
+#include "ui/shell/screenshot_run.h"
 
 #include "i18n/language.h"
 #include "i18n/text.h"
-#include "ui/main_window.h"
-#include "ui/progress_window.h"
+#include "ui/controls/ui_text.h"
+#include "ui/dialogs/progress_window.h"
+#include "ui/shell/main_window.h"
 
 #include <QApplication>
 #include <QDir>
@@ -54,8 +55,7 @@ void ScreenshotRun::poll() {
     QDir().mkpath(folder_);
     progress_.grab().save(QDir(folder_).filePath("kv816-progress.png"));
   }
-  const bool linked =
-      readDone_ && window_.statusText(0) == QString::fromUtf8(langText(Text::LinkStatusSuccessful));
+  const bool linked = readDone_ && window_.statusText(0) == uiText(Text::LinkStatusSuccessful);
   if (!linked && waitedMs_ < timeoutMs_) {
     QTimer::singleShot(POLL_MS, this, &ScreenshotRun::poll);
     return;

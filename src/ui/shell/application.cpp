@@ -1,15 +1,16 @@
-#include "ui/application.h"
+#include "ui/shell/application.h"
 
 #include "i18n/text.h"
-#include "ui/app_icon.h"
-#include "ui/device_session.h"
-#include "ui/gui_transport_hooks.h"
-#include "ui/main_window.h"
-#include "ui/progress_window.h"
-#include "ui/qt_link_events.h"
-#include "ui/qt_translations.h"
-#include "ui/screenshot_run.h"
-#include "ui/single_instance.h"
+#include "ui/controls/ui_text.h"
+#include "ui/dialogs/progress_window.h"
+#include "ui/shell/app_icon.h"
+#include "ui/shell/device_session.h"
+#include "ui/shell/gui_transport_hooks.h"
+#include "ui/shell/main_window.h"
+#include "ui/shell/qt_link_events.h"
+#include "ui/shell/qt_translations.h"
+#include "ui/shell/screenshot_run.h"
+#include "ui/shell/single_instance.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -55,10 +56,8 @@ constexpr int SCREENSHOT_LINK_TIMEOUT_MS = 20000;
 // The language has not been read yet, so the message is in Simplified Chinese.
 int refuseSecondCopy(SingleInstance& instance) {
   instance.askFirstToRaise();
-  QMessageBox box(
-      QMessageBox::Information, QString::fromLatin1(MainWindow::TITLE),
-      QString::fromUtf8(langText(Text::ProgramRunning, LanguageIndex::SimplifiedChinese)),
-      QMessageBox::Ok);
+  QMessageBox box(QMessageBox::Information, QString::fromLatin1(MainWindow::TITLE),
+                  uiText(Text::ProgramRunning, LanguageIndex::SimplifiedChinese), QMessageBox::Ok);
   box.exec();
   return 0;
 }

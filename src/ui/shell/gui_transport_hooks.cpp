@@ -1,6 +1,6 @@
-#include "ui/gui_transport_hooks.h"
+#include "ui/shell/gui_transport_hooks.h"
 
-#include "ui/module_choice_dialog.h"
+#include "ui/dialogs/module_choice_dialog.h"
 
 #include <QThread>
 

@@ -1,10 +1,11 @@
-#include "ui/preset_list_dialog.h"
+#include "ui/dialogs/preset_list_dialog.h"
 
 #include "i18n/text.h"
 #include "link/link.h"
 #include "link/link_events.h"
 #include "link/preset_tasks.h"
 #include "model/parameter_table.h"
+#include "ui/controls/ui_text.h"
 
 #include <QAbstractItemDelegate>
 #include <QHeaderView>
@@ -15,13 +16,7 @@
 
 namespace kv816 {
 
-namespace {
-
-QString tr8(Text key) {
-  return QString::fromUtf8(langText(key));
-}
-
-} // namespace
+namespace {} // namespace
 
 PresetListDialog::PresetListDialog(Link& link, MessageFn message, QWidget* parent)
     : QDialog(parent), link_(link), message_(std::move(message)), selection_(new QLabel(this)),
@@ -52,11 +47,11 @@ PresetListDialog::PresetListDialog(Link& link, MessageFn message, QWidget* paren
 }
 
 void PresetListDialog::retranslate() {
-  setWindowTitle(tr8(Text::Load) + QStringLiteral(" / ") + tr8(Text::Save));
-  list_->setHorizontalHeaderLabels({tr8(Text::PresetNumber), tr8(Text::PresetName)});
+  setWindowTitle(uiText(Text::Load) + QStringLiteral(" / ") + uiText(Text::Save));
+  list_->setHorizontalHeaderLabels({uiText(Text::PresetNumber), uiText(Text::PresetName)});
   list_->setColumnWidth(0, list_->viewport()->width() / 4);
-  loadButton_->setText(tr8(Text::Load));
-  saveButton_->setText(tr8(Text::Save));
+  loadButton_->setText(uiText(Text::Load));
+  saveButton_->setText(uiText(Text::Save));
 }
 
 void PresetListDialog::fill() {
@@ -77,7 +72,8 @@ QString PresetListDialog::selectionText() const {
 }
 
 void PresetListDialog::showSelection() {
-  selection_->setText(tr8(Text::CurrentPreset) + QStringLiteral(":") + QString::number(selected_));
+  selection_->setText(uiText(Text::CurrentPreset) + QStringLiteral(":") +
+                      QString::number(selected_));
 }
 
 void PresetListDialog::clickCell(int row, int column) {
@@ -92,7 +88,7 @@ void PresetListDialog::clickCell(int row, int column) {
     return;
   }
   if (row + 1 != selected_) {
-    message_(static_cast<int>(MessageKind::Ok), tr8(Text::NotCurrentPreset), QString());
+    message_(static_cast<int>(MessageKind::Ok), uiText(Text::NotCurrentPreset), QString());
     return;
   }
   const QModelIndex cell = list_->model()->index(row, 1);
@@ -114,7 +110,7 @@ void PresetListDialog::editorClosed() {
   if (text == QString::fromStdU16String(link_.presetNames().name(row)))
     return;
   const int answer = message_(static_cast<int>(MessageKind::YesNo),
-                              tr8(Text::ConfirmSavePresetName), tr8(Text::Warning));
+                              uiText(Text::ConfirmSavePresetName), uiText(Text::Warning));
   if (answer == static_cast<int>(MessageButton::Yes)) {
     save();
   } else if (selected_ >= 1 && selected_ <= ROWS) {
@@ -133,7 +129,7 @@ void PresetListDialog::save() {
   const QString name =
       selected_ >= 1 && selected_ <= ROWS ? list_->item(selected_ - 1, 1)->text() : QString();
   if (name.isEmpty()) {
-    message_(static_cast<int>(MessageKind::Ok), tr8(Text::EnterFileName), QString());
+    message_(static_cast<int>(MessageKind::Ok), uiText(Text::EnterFileName), QString());
     return;
   }
   std::u16string padded = name.left(NAME_LENGTH).toStdU16String();

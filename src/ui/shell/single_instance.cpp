@@ -1,4 +1,4 @@
-#include "ui/single_instance.h"
+#include "ui/shell/single_instance.h"
 
 #include <QDir>
 #include <QLocalServer>

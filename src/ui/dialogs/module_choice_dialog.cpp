@@ -1,6 +1,7 @@
-#include "ui/module_choice_dialog.h"
+#include "ui/dialogs/module_choice_dialog.h"
 
 #include "i18n/text.h"
+#include "ui/controls/ui_text.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -13,11 +14,6 @@ namespace kv816 {
 namespace {
 
 constexpr int ADDRESS_ROLE = Qt::UserRole;
-
-QString textOf(Text key) {
-  const auto text = langText(key);
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 } // namespace
 
@@ -54,7 +50,7 @@ ModuleChoiceDialog::ModuleChoiceDialog(const std::vector<uint32_t>& modules, QWi
   });
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Ok)->setText(textOf(Text::Ok));
+  buttons->button(QDialogButtonBox::Ok)->setText(uiText(Text::Ok));
   connect(buttons, &QDialogButtonBox::accepted, this, &ModuleChoiceDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);

@@ -1,4 +1,4 @@
-#include "ui/device_session.h"
+#include "ui/shell/device_session.h"
 
 #include "link/connection_worker.h"
 #include "link/link_events.h"
@@ -6,7 +6,7 @@
 #include "link/task_flags.h"
 #include "presets/export_task.h"
 #include "presets/import_task.h"
-#include "ui/transport_choice.h"
+#include "ui/shell/transport_choice.h"
 
 namespace kv816 {
 

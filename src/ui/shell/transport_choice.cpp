@@ -1,4 +1,4 @@
-#include "ui/transport_choice.h"
+#include "ui/shell/transport_choice.h"
 
 #include "link/link.h"
 #include "sim/sim_loopback.h"

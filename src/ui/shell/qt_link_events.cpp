@@ -1,7 +1,7 @@
-#include "ui/qt_link_events.h"
+#include "ui/shell/qt_link_events.h"
 
-#include "ui/main_window.h"
-#include "ui/progress_window.h"
+#include "ui/dialogs/progress_window.h"
+#include "ui/shell/main_window.h"
 
 #include <QThread>
 

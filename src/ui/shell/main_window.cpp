@@ -1,11 +1,12 @@
-#include "ui/main_window.h"
+#include "ui/shell/main_window.h"
 
 #include "i18n/text.h"
-#include "ui/app_icon.h"
-#include "ui/device_session.h"
-#include "ui/program_commands.h"
-#include "ui/tab_layout.h"
-#include "ui/tab_row.h"
+#include "ui/controls/ui_text.h"
+#include "ui/shell/app_icon.h"
+#include "ui/shell/device_session.h"
+#include "ui/shell/program_commands.h"
+#include "ui/shell/tab_layout.h"
+#include "ui/shell/tab_row.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,10 +20,6 @@
 namespace kv816 {
 
 namespace {
-
-QString tr8(Text key) {
-  return QString::fromUtf8(langText(key));
-}
 
 // Pages sit in the tab area shrunk by 1 left, 28 top, 3 right and 2 bottom.
 constexpr int PAGE_MARGIN_LEFT = 1;
@@ -104,7 +101,7 @@ QString MainWindow::statusText(int cell) const {
 }
 
 QMenu* MainWindow::menuAt(int position) const {
-  return position >= 0 && position < 4 ? menus_[static_cast<size_t>(position)] : nullptr;
+  return position >= 0 && position < MENU_COUNT ? menus_[static_cast<size_t>(position)] : nullptr;
 }
 
 void MainWindow::applyIoMode(int mode) {
@@ -126,13 +123,13 @@ void MainWindow::rebuildTabs() {
     const int page = pageOfTab(tab, ioMode_);
     QString label;
     if (page < PAGE_GEQ_FIRST)
-      label = tr8(page == PAGE_HOME ? Text::Home : page == PAGE_GAIN ? Text::Gain : Text::Delay);
+      label = uiText(page == PAGE_HOME ? Text::Home : page == PAGE_GAIN ? Text::Gain : Text::Delay);
     else if (page < PAGE_INPUT_FIRST)
-      label = tr8(Text::Geq) + QChar('A' + page - PAGE_GEQ_FIRST);
+      label = uiText(Text::Geq) + QChar('A' + page - PAGE_GEQ_FIRST);
     else if (page < PAGE_OUTPUT_FIRST)
-      label = tr8(Text::In) + QChar('A' + page - PAGE_INPUT_FIRST);
+      label = uiText(Text::In) + QChar('A' + page - PAGE_INPUT_FIRST);
     else
-      label = tr8(Text::Out) + QString::number(1 + page - PAGE_OUTPUT_FIRST);
+      label = uiText(Text::Out) + QString::number(1 + page - PAGE_OUTPUT_FIRST);
     tabs_->addTab(label);
   }
   tabs_->setCurrentIndex(remembered >= 0 && remembered < count ? remembered : 0);
@@ -224,10 +221,10 @@ void MainWindow::layoutClient() {
 void MainWindow::showLinkStatus(int status) {
   lastLinkStatus_ = status;
   status_[0]->setText(
-      tr8(status == LINK_FOUND ? Text::LinkStatusSuccessful : Text::LinkStatusSearching));
+      uiText(status == LINK_FOUND ? Text::LinkStatusSuccessful : Text::LinkStatusSearching));
   const int type = session_.linkType();
   const char* name = type == 1 ? "USB" : type == 2 ? "NET" : type == 3 ? "BT" : "COM";
-  status_[1]->setText(tr8(Text::Communication) + QString::fromLatin1(name));
+  status_[1]->setText(uiText(Text::Communication) + QString::fromLatin1(name));
   status_[2]->setText(session_.isDemo() ? demoDeviceText() : notice_);
 }
 
@@ -278,7 +275,7 @@ void MainWindow::showAbout() {
 }
 
 bool MainWindow::confirmExit() {
-  return showMessage(MessageKind::YesNo, tr8(Text::ConfirmExit), tr8(Text::Tip)) ==
+  return showMessage(MessageKind::YesNo, uiText(Text::ConfirmExit), uiText(Text::Tip)) ==
          MessageButton::Yes;
 }
 

@@ -1,4 +1,4 @@
-#include "ui/tab_layout.h"
+#include "ui/shell/tab_layout.h"
 
 #include "model/link_groups.h"
 

@@ -1,7 +1,7 @@
-#include "ui/parameter_routes.h"
+#include "ui/shell/parameter_routes.h"
 
 #include "model/channel_layout.h"
-#include "ui/tab_layout.h"
+#include "ui/shell/tab_layout.h"
 
 namespace kv816 {
 

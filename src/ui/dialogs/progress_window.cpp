@@ -1,4 +1,4 @@
-#include "ui/progress_window.h"
+#include "ui/dialogs/progress_window.h"
 
 #include <QBitmap>
 #include <QLinearGradient>

@@ -1,10 +1,11 @@
-#include "ui/network_dialog.h"
+#include "ui/dialogs/network_dialog.h"
 
 #include "i18n/text.h"
 #include "link/link_events.h"
 #include "link/module_commands.h"
 #include "presets/settings.h"
-#include "ui/module_choice_dialog.h"
+#include "ui/controls/ui_text.h"
+#include "ui/dialogs/module_choice_dialog.h"
 
 #include <QButtonGroup>
 #include <QLabel>
@@ -16,11 +17,6 @@
 namespace kv816 {
 
 namespace {
-
-QString tr8(Text key) {
-  const auto text = langText(key);
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Dialog units from the dialog's font (a quarter character across, an eighth line down).
 QRect dialogRect(const QWidget& dialog, const QRect& units) {
@@ -131,17 +127,17 @@ void NetworkDialog::place() {
 }
 
 void NetworkDialog::refreshTexts() {
-  modeRadios_[0]->setText(tr8(Text::Hotspot));
-  modeRadios_[1]->setText(tr8(Text::Router));
+  modeRadios_[0]->setText(uiText(Text::Hotspot));
+  modeRadios_[1]->setText(uiText(Text::Router));
   const std::array<Text, 5> labels = {Text::CurrentIp, Text::HotspotSsid, Text::HotspotPassword,
                                       Text::RouterSsid, Text::RouterPassword};
   for (size_t i = 0; i < labels.size(); ++i)
-    labels_[i]->setText(tr8(labels[i]));
+    labels_[i]->setText(uiText(labels[i]));
   // The button texts carry a tab after the line break to centre the second line; Qt
   // centres each line itself.
   const std::array<Text, 3> buttons = {Text::GetData, Text::SetHotspot, Text::SetRouter};
   for (size_t i = 0; i < buttons.size(); ++i)
-    buttons_[i]->setText(tr8(buttons[i]).remove(QLatin1Char('\t')));
+    buttons_[i]->setText(uiText(buttons[i]).remove(QLatin1Char('\t')));
 }
 
 QRadioButton& NetworkDialog::linkRadio(LinkChoice choice) const {
@@ -219,7 +215,7 @@ void NetworkDialog::chooseHotspotMode() {
 void NetworkDialog::chooseRouterMode() {
   const int previous = shownMode_;
   showMode(MODE_ROUTER);
-  const int answer = message(static_cast<int>(MessageKind::YesNo), tr8(Text::RouterResetHint));
+  const int answer = message(static_cast<int>(MessageKind::YesNo), uiText(Text::RouterResetHint));
   if (answer != static_cast<int>(MessageButton::Yes)) {
     showMode(previous); // the module keeps its mode, so the radios show it again
     return;
@@ -244,7 +240,7 @@ std::string NetworkDialog::buildCommand(std::string_view command, const QString&
 bool NetworkDialog::queueName(const QLineEdit& edit, std::string_view command, int slot) {
   const std::string text = buildCommand(command, edit.text());
   if (text.size() == command.size()) {
-    message(static_cast<int>(MessageKind::Ok), tr8(Text::SsidEmpty));
+    message(static_cast<int>(MessageKind::Ok), uiText(Text::SsidEmpty));
     return false;
   }
   modules_.queueModuleCommand(slot, text);
@@ -261,7 +257,7 @@ void NetworkDialog::sendHotspot() {
   // must still be long enough, and one that lost them all is not sent as "open".
   const bool typed = !edits_[1]->text().isEmpty();
   if ((length > 0 && length < MIN_PASSWORD_LENGTH) || (length == 0 && typed)) {
-    message(static_cast<int>(MessageKind::Ok), tr8(Text::PasswordTooShort));
+    message(static_cast<int>(MessageKind::Ok), uiText(Text::PasswordTooShort));
     return;
   }
   modules_.queueModuleCommand(module_slot::SET_HOT_PW, text);
@@ -280,7 +276,7 @@ void NetworkDialog::chooseLinkType(LinkChoice choice) {
   // The running link stays; the worker reads the choice when the program starts again.
   const bool written = settings_.writeLinkChoice(static_cast<int>(choice), baudRate);
   message(static_cast<int>(MessageKind::Ok),
-          tr8(written ? Text::RestartToApply : Text::SaveFailed));
+          uiText(written ? Text::RestartToApply : Text::SaveFailed));
 }
 
 } // namespace kv816

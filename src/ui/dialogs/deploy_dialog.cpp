@@ -1,4 +1,4 @@
-#include "ui/deploy_dialog.h"
+#include "ui/dialogs/deploy_dialog.h"
 
 #include "i18n/text.h"
 #include "link/link_events.h"
@@ -6,6 +6,7 @@
 #include "model/channel_layout.h"
 #include "model/link_groups.h"
 #include "model/parameter_table.h"
+#include "ui/controls/ui_text.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -16,11 +17,6 @@
 namespace kv816 {
 
 namespace {
-
-QString tr8(Text key) {
-  const auto text = langText(key);
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Dialog units from the dialog's font: a quarter of the average character width across, an
 // eighth of the line height down.
@@ -48,7 +44,7 @@ constexpr int GATE_LIST_Y = 169;
 constexpr int GATE_W = 55;
 
 QString inputName(int input) {
-  return tr8(Text::In) + QChar(u'A' + input);
+  return uiText(Text::In) + QChar(u'A' + input);
 }
 
 } // namespace
@@ -115,14 +111,14 @@ void DeployDialog::place() {
 }
 
 void DeployDialog::refreshTexts() {
-  groups_[0]->setTitle(tr8(Text::ChannelCopy));
-  groups_[1]->setTitle(tr8(Text::NoiseGate));
-  captions_[0]->setText(tr8(Text::In));
-  captions_[1]->setText(tr8(Text::Out));
-  captions_[2]->setText(tr8(Text::Source));
-  captions_[3]->setText(tr8(Text::Target));
+  groups_[0]->setTitle(uiText(Text::ChannelCopy));
+  groups_[1]->setTitle(uiText(Text::NoiseGate));
+  captions_[0]->setText(uiText(Text::In));
+  captions_[1]->setText(uiText(Text::Out));
+  captions_[2]->setText(uiText(Text::Source));
+  captions_[3]->setText(uiText(Text::Target));
   for (QPushButton* button : copyButtons_)
-    button->setText(tr8(Text::Ok));
+    button->setText(uiText(Text::Ok));
   for (int input = 0; input < INPUT_COUNT; ++input)
     gateLabels_[static_cast<size_t>(input)]->setText(inputName(input));
   fillChannelLists();
@@ -136,7 +132,7 @@ void DeployDialog::fillChannelLists() {
     const bool inputs = i < 2;
     list.clear();
     for (int n = 0; n < (inputs ? inputs_ : outputs_); ++n)
-      list.addItem(inputs ? inputName(n) : tr8(Text::Out) + QString::number(n + 1));
+      list.addItem(inputs ? inputName(n) : uiText(Text::Out) + QString::number(n + 1));
     list.setCurrentIndex(selected);
   }
 }
@@ -173,13 +169,13 @@ void DeployDialog::copy(int firstChannel, const QComboBox& source, const QComboB
   if (from < 0 || to < 0)
     return;
   if (from == to) {
-    message_(static_cast<int>(MessageKind::Ok), tr8(Text::CannotCopySelf), QString());
+    message_(static_cast<int>(MessageKind::Ok), uiText(Text::CannotCopySelf), QString());
     return;
   }
   const std::vector<int> changed = copyChannel(table_, firstChannel + from, firstChannel + to);
   if (!changed.empty())
     emit parametersCopied(QList<int>(changed.begin(), changed.end()));
-  message_(static_cast<int>(MessageKind::Ok), tr8(Text::CopyComplete), QString());
+  message_(static_cast<int>(MessageKind::Ok), uiText(Text::CopyComplete), QString());
 }
 
 void DeployDialog::keyPressEvent(QKeyEvent* event) {
