@@ -18,7 +18,11 @@ const char* const NAMING_HELP =
   peqK.type|freq|gain|q                      every channel (K = 1..10)
   idxN or #N                                 any entry by index, raw
 Values in engineering units (-3.5dB, 1k, 57.3Hz, 2.4ms, 1.41, 4:1, on/off, ABD, OFF,
-bypass/peq/hs/ls, bessel12..lr48) or raw:N.
+bypass/peq/hs/ls, bessel12..lr48) or raw:N. A crossover frequency OFF is the off
+position the channel page writes (19Hz high-pass, 20001Hz low-pass); OFF:F keeps another
+off frequency F exactly (the factory OFF:10Hz and OFF:20600Hz). Compressor ratio, attack
+and release take only the values the compressor controls list; threshold whole dBu.
+A word no control produces prints as raw:N; whatever get or dump prints, set accepts.
 Exit codes: 0 done, 1 usage, 2 link (no device, no answer, refused), 3 file.)";
 
 } // namespace

@@ -24,14 +24,14 @@ enum class ValueKind {
   ChannelGain,  // dB
   EqGain,       // dB
   Frequency,    // Hz, "k" for thousands
-  HpfFrequency, // Hz, or OFF (19 Hz)
-  LpfFrequency, // Hz, or OFF (20001 Hz)
+  HpfFrequency, // Hz, OFF (19 Hz) or OFF:F for another F below 20 Hz
+  LpfFrequency, // Hz, OFF (20001 Hz) or OFF:F for another F above 20 kHz
   Q,            // Q, with "/12dB" for the shelf slope
   Delay,        // ms
-  Ratio,        // n:1
-  Attack,       // ms
-  Release,      // multiple
-  Threshold,    // dBu
+  Ratio,        // n:1, from the compressor's list
+  Attack,       // ms, from the compressor's list
+  Release,      // multiple, from the compressor's list
+  Threshold,    // whole dBu
   NoiseGate,    // -n dB
   InputLink,    // group letter A..D
   OutputLink,   // group digit 1..8

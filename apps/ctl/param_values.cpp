@@ -5,9 +5,11 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <span>
 
 #include "dsp/number_format.h"
 #include "model/channel_layout.h"
+#include "model/compressor_lists.h"
 #include "model/crossover.h"
 #include "model/encodings.h"
 #include "model/link_groups.h"
@@ -18,9 +20,14 @@ namespace {
 constexpr std::array<std::string_view, CROSSOVER_TYPE_COUNT> CROSSOVER_NAMES = {
     "bessel12", "bessel18", "bessel24", "butter12", "butter18",
     "butter24", "lr12",     "lr24",     "lr36",     "lr48"};
-constexpr std::array<int, 8> RELEASE_MULTIPLES = {2, 4, 6, 8, 12, 16, 24, 32};
+// The crossover frequencies the channel page writes when a filter is switched off. Any
+// other word outside 20 Hz..20 kHz is off too and reads "OFF:<frequency>", so that it
+// prints and parses back to itself (the factory words are 10.0 Hz and 20600 Hz).
 constexpr int HPF_OFF_HZ = 19;
 constexpr int LPF_OFF_HZ = 20001;
+constexpr double BAND_LOW_HZ = 20;
+constexpr double BAND_HIGH_HZ = 20000;
+constexpr double FREQUENCY_WORD_MAX_HZ = 0x7FFF;
 
 std::string lower(std::string_view text) {
   std::string out;
@@ -69,10 +76,24 @@ std::optional<double> hertz(std::string_view t) {
   return numberWithUnit(t, {"hz"});
 }
 
-ParsedValue parseFrequency(std::string_view t, int low, int high, std::optional<int> offHz) {
-  if (t == "off" && offHz)
-    return ok(encodeFrequency(*offHz));
-  return inRange(hertz(t), low, high, encodeFrequency, "a frequency such as 1k or 57.3Hz");
+ParsedValue parseFrequency(std::string_view t) {
+  return inRange(hertz(t), BAND_LOW_HZ, BAND_HIGH_HZ, encodeFrequency,
+                 "a frequency such as 1k or 57.3Hz");
+}
+
+// "off" is the channel page's off position; "off:F" an exact frequency below (high-pass)
+// or above (low-pass) the audio band.
+ParsedValue parseCrossoverFrequency(std::string_view t, bool highPass) {
+  if (t == "off")
+    return ok(encodeFrequency(highPass ? HPF_OFF_HZ : LPF_OFF_HZ));
+  if (!t.starts_with("off:"))
+    return parseFrequency(t);
+  const std::optional<double> hz = hertz(t.substr(4));
+  const bool offBand = hz && (highPass ? *hz >= 0.1 - 1e-9 && *hz < BAND_LOW_HZ
+                                       : *hz > BAND_HIGH_HZ && *hz <= FREQUENCY_WORD_MAX_HZ);
+  if (!offBand)
+    return fail(highPass ? "expected OFF:F with F below 20Hz" : "expected OFF:F with F above 20k");
+  return ok(encodeFrequency(*hz));
 }
 
 ParsedValue parseQ(std::string_view t) {
@@ -98,12 +119,32 @@ ParsedValue parseFlag(std::string_view t) {
   return fail("expected on or off");
 }
 
+std::string listText(std::span<const int> list, double scale, const char* format) {
+  std::string text;
+  for (int raw : list)
+    text += (text.empty() ? "" : ", ") + formatNumber(format, raw / scale);
+  return text;
+}
+
+// The compressor controls offer only their lists; any other word is refused with them.
+ParsedValue fromList(std::optional<double> v, std::span<const int> list, double scale,
+                     const char* format, const char* what) {
+  for (int raw : list)
+    if (v && std::fabs(*v * scale - raw) < 1e-6)
+      return ok(raw);
+  return fail(std::string("expected ") + what + " of " + listText(list, scale, format));
+}
+
 ParsedValue parseRelease(std::string_view t) {
-  const std::optional<double> v = numberWithUnit(t.substr(t.starts_with("x") ? 1 : 0), {});
-  for (int m : RELEASE_MULTIPLES)
-    if (v && *v == m)
-      return ok(m);
-  return fail("expected a release multiple of 2, 4, 6, 8, 12, 16, 24 or 32");
+  return fromList(numberWithUnit(t.substr(t.starts_with("x") ? 1 : 0), {}), RELEASE_RAW_VALUES, 1,
+                  "%0.0f", "a release multiple");
+}
+
+ParsedValue parseThreshold(std::string_view t) {
+  const std::optional<double> dbu = numberWithUnit(t, {"dbu"});
+  if (!dbu || *dbu != std::floor(*dbu) || *dbu < THRESHOLD_MIN_DBU || *dbu > THRESHOLD_MAX_DBU)
+    return fail("expected a whole threshold from -20 to 14 dBu");
+  return ok(encodeThreshold(static_cast<int>(*dbu)));
 }
 
 ParsedValue parseLink(std::string_view t, bool input) {
@@ -156,9 +197,6 @@ ParsedValue parseCrossover(std::string_view t, bool highPass) {
 int encodeNoiseGate(double db) {
   return truncateRaw(std::fabs(db));
 }
-int encodeThresholdUnits(double dbu) {
-  return encodeThreshold(static_cast<int>(std::lround(dbu)));
-}
 
 ParsedValue parseRaw(std::string_view t) {
   int raw = 0;
@@ -187,23 +225,22 @@ ParsedValue parseParamValue(ValueKind kind, std::string_view text) {
   case ValueKind::EqGain:
     return inRange(numberWithUnit(t, {"db"}), -15, 15, encodeEqGain, "a gain in dB");
   case ValueKind::Frequency:
-    return parseFrequency(t, 20, 20000, std::nullopt);
+    return parseFrequency(t);
   case ValueKind::HpfFrequency:
-    return parseFrequency(t, 20, 20000, HPF_OFF_HZ);
   case ValueKind::LpfFrequency:
-    return parseFrequency(t, 20, 20000, LPF_OFF_HZ);
+    return parseCrossoverFrequency(t, kind == ValueKind::HpfFrequency);
   case ValueKind::Q:
     return parseQ(t);
   case ValueKind::Delay:
     return inRange(numberWithUnit(t, {"ms"}), 0, 500, encodeDelay, "a delay in ms");
   case ValueKind::Ratio:
-    return inRange(numberWithUnit(t, {":1"}), 1, 100, encodeRatio, "a ratio such as 4:1");
+    return fromList(numberWithUnit(t, {":1"}), RATIO_RAW_VALUES, 10, "%0.1f", "a ratio");
   case ValueKind::Attack:
-    return inRange(numberWithUnit(t, {"ms"}), 0.5, 90, encodeAttack, "an attack in ms");
+    return fromList(numberWithUnit(t, {"ms"}), ATTACK_RAW_VALUES, 10, "%0.1f", "an attack in ms");
   case ValueKind::Release:
     return parseRelease(t);
   case ValueKind::Threshold:
-    return inRange(numberWithUnit(t, {"dbu"}), -20, 14, encodeThresholdUnits, "a threshold in dBu");
+    return parseThreshold(t);
   case ValueKind::NoiseGate:
     return inRange(numberWithUnit(t, {"db"}), -120, 120, encodeNoiseGate, "a gate threshold in dB");
   case ValueKind::InputLink:
@@ -224,6 +261,15 @@ namespace {
 std::string formatFrequency(int raw) {
   const double hz = decodeFrequency(raw);
   return number(hz == std::floor(hz) ? "%0.0fHz" : "%0.1fHz", hz);
+}
+
+std::string formatCrossoverFrequency(int raw, bool highPass) {
+  const double hz = decodeFrequency(raw);
+  const int offWord = encodeFrequency(highPass ? HPF_OFF_HZ : LPF_OFF_HZ);
+  const bool offBand = highPass ? hz < BAND_LOW_HZ : hz > BAND_HIGH_HZ;
+  if (!offBand)
+    return formatFrequency(raw);
+  return raw == offWord ? "OFF" : "OFF:" + formatFrequency(raw);
 }
 
 std::string formatRouting(int raw) {
@@ -248,7 +294,8 @@ std::string formatBandType(int raw) {
 }
 } // namespace
 
-std::string formatParamValue(ValueKind kind, int raw) {
+namespace {
+std::string readableValue(ValueKind kind, int raw) {
   switch (kind) {
   case ValueKind::Raw:
     return std::to_string(raw);
@@ -261,9 +308,8 @@ std::string formatParamValue(ValueKind kind, int raw) {
   case ValueKind::Frequency:
     return formatFrequency(raw);
   case ValueKind::HpfFrequency:
-    return decodeFrequency(raw) < 20 ? "OFF" : formatFrequency(raw);
   case ValueKind::LpfFrequency:
-    return decodeFrequency(raw) > 20000 ? "OFF" : formatFrequency(raw);
+    return formatCrossoverFrequency(raw, kind == ValueKind::HpfFrequency);
   case ValueKind::Q: {
     const QValue q = decodeQ(raw);
     return number("%0.2f", q.q) + (q.slope12 ? "/12dB" : "");
@@ -295,6 +341,16 @@ std::string formatParamValue(ValueKind kind, int raw) {
     return std::string(CROSSOVER_NAMES[static_cast<size_t>(crossoverPosition(raw))]);
   }
   return std::to_string(raw);
+}
+} // namespace
+
+// A word no control of the program would produce (a flag of 2, a ratio off the list, a
+// frequency in the other encoding) is printed raw, so every printed value reads back.
+std::string formatParamValue(ValueKind kind, int raw) {
+  std::string text = readableValue(kind, raw);
+  if (parseParamValue(kind, text).raw != raw)
+    text = "raw:" + std::to_string(raw);
+  return text;
 }
 
 } // namespace kv816

@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "ctl/param_names.h"
 #include "ctl/param_values.h"
 #include "model/channel_layout.h"
+#include "model/compressor_lists.h"
+#include "model/crossover.h"
+#include "model/encodings.h"
 #include "model/factory_defaults.h"
 #include "model/parameter_table.h"
 
@@ -78,6 +83,14 @@ TEST(CtlParamValues, EngineeringUnitsGiveTheDeviceWords) {
       {ValueKind::Frequency, "99.9", 33767},
       {ValueKind::HpfFrequency, "OFF", 32958},
       {ValueKind::LpfFrequency, "off", 20001},
+      {ValueKind::HpfFrequency, "OFF:10.0Hz", 32868},
+      {ValueKind::LpfFrequency, "off:20600", 20600},
+      {ValueKind::HpfFrequency, "off:19.9Hz", 32967},
+      {ValueKind::Ratio, "10.2:1", 102},
+      {ValueKind::Ratio, "100", 1000},
+      {ValueKind::Attack, "0.5ms", 5},
+      {ValueKind::Attack, "90", 900},
+      {ValueKind::Threshold, "14", 114},
       {ValueKind::Q, "1.41", 141},
       {ValueKind::Q, "1/12dB", 0x8064},
       {ValueKind::Delay, "2.4ms", 115},
@@ -120,7 +133,17 @@ TEST(CtlParamValues, ValuesOutsideTheControlsRangesAreRefused) {
       {ValueKind::Q, "0.3"},
       {ValueKind::Delay, "500.1ms"},
       {ValueKind::Release, "5"},
+      {ValueKind::Ratio, "3:1"},
+      {ValueKind::Ratio, "31"},
+      {ValueKind::Attack, "3ms"},
+      {ValueKind::Attack, "0.4"},
       {ValueKind::Threshold, "15dBu"},
+      {ValueKind::Threshold, "-3.5dBu"},
+      {ValueKind::HpfFrequency, "10Hz"},
+      {ValueKind::HpfFrequency, "off:25Hz"},
+      {ValueKind::LpfFrequency, "off:19k"},
+      {ValueKind::LpfFrequency, "off:40k"},
+      {ValueKind::Frequency, "off:10Hz"},
       {ValueKind::Flag, "maybe"},
       {ValueKind::InputLink, "E"},
       {ValueKind::Routing, "AE"},
@@ -132,6 +155,22 @@ TEST(CtlParamValues, ValuesOutsideTheControlsRangesAreRefused) {
     EXPECT_FALSE(parseParamValue(c.kind, c.text).raw) << c.text;
 }
 
+TEST(CtlParamValues, CompressorRefusalsListTheAllowedValues) {
+  const struct {
+    ValueKind kind;
+    const char* text;
+    const char* listed;
+  } cases[] = {
+      {ValueKind::Ratio, "3:1", "2.8, 3.2"},
+      {ValueKind::Ratio, "3:1", "30.0, 100.0"},
+      {ValueKind::Attack, "3ms", "2.8, 4.0"},
+      {ValueKind::Release, "x5", "4, 6"},
+  };
+  for (const auto& c : cases)
+    EXPECT_NE(parseParamValue(c.kind, c.text).error.find(c.listed), std::string::npos)
+        << c.text << ": " << parseParamValue(c.kind, c.text).error;
+}
+
 // What `get` and `dump` print is accepted by `set` and gives the same word, for every
 // entry of the factory defaults.
 TEST(CtlParamValues, PrintedValuesReadBackToTheSameWord) {
@@ -141,8 +180,6 @@ TEST(CtlParamValues, PrintedValuesReadBackToTheSameWord) {
     const ParamRef ref = paramOfIndex(index);
     const std::string text = formatParamValue(ref.kind, table.wireValue(index));
     const ParsedValue back = parseParamValue(ref.kind, text);
-    if (text == "OFF")
-      continue; // every crossover frequency outside 20 Hz..20 kHz shows OFF
     ASSERT_TRUE(back.raw) << paramName(index) << " " << text << ": " << back.error;
     EXPECT_EQ(*back.raw, table.wireValue(index)) << paramName(index) << " " << text;
   }
@@ -150,6 +187,108 @@ TEST(CtlParamValues, PrintedValuesReadBackToTheSameWord) {
   EXPECT_EQ(formatParamValue(ValueKind::Frequency, 33341), "57.3Hz");
   EXPECT_EQ(formatParamValue(ValueKind::Delay, 115), "2.396ms");
   EXPECT_EQ(formatParamValue(ValueKind::Routing, 11), "ABD");
+  EXPECT_EQ(formatParamValue(ValueKind::HpfFrequency, 32868), "OFF:10Hz");
+  EXPECT_EQ(formatParamValue(ValueKind::HpfFrequency, 32958), "OFF");
+  EXPECT_EQ(formatParamValue(ValueKind::LpfFrequency, 20600), "OFF:20600Hz");
+  EXPECT_EQ(formatParamValue(ValueKind::LpfFrequency, 20001), "OFF");
+  EXPECT_EQ(formatParamValue(ValueKind::Ratio, 30), "raw:30");
+}
+
+// The words each kind's controls can produce, all of which must print in engineering units.
+std::vector<int> controlWords(ValueKind kind) {
+  std::vector<int> words;
+  auto span = [&](int low, int high) {
+    for (int w = low; w <= high; ++w)
+      words.push_back(w);
+  };
+  auto audioBand = [&] {
+    for (int tenths = 200; tenths < 1000; ++tenths)
+      words.push_back(encodeFrequency(tenths / 10.0));
+    span(100, 20000);
+  };
+  switch (kind) {
+  case ValueKind::Raw:
+    span(0, 0xFFFF);
+    break;
+  case ValueKind::Flag:
+    span(0, 1);
+    break;
+  case ValueKind::ChannelGain:
+    span(0, CHANNEL_GAIN_MAX);
+    break;
+  case ValueKind::EqGain:
+    span(EQ_GAIN_ZERO - 150, EQ_GAIN_ZERO + 150);
+    break;
+  case ValueKind::Frequency:
+    audioBand();
+    break;
+  case ValueKind::HpfFrequency:
+    audioBand();
+    words.insert(words.end(), {encodeFrequency(19), encodeFrequency(10)});
+    break;
+  case ValueKind::LpfFrequency:
+    audioBand();
+    words.insert(words.end(), {20001, 20600});
+    break;
+  case ValueKind::Q:
+    span(40, 12800);
+    span(Q_SLOPE_BIT + 40, Q_SLOPE_BIT + 12800);
+    break;
+  case ValueKind::Delay:
+    span(0, DELAY_MAX);
+    break;
+  case ValueKind::Ratio:
+    words.assign(RATIO_RAW_VALUES.begin(), RATIO_RAW_VALUES.end());
+    break;
+  case ValueKind::Attack:
+    words.assign(ATTACK_RAW_VALUES.begin(), ATTACK_RAW_VALUES.end());
+    break;
+  case ValueKind::Release:
+    words.assign(RELEASE_RAW_VALUES.begin(), RELEASE_RAW_VALUES.end());
+    break;
+  case ValueKind::Threshold:
+    span(THRESHOLD_RAW_MIN, THRESHOLD_RAW_MAX);
+    break;
+  case ValueKind::NoiseGate:
+    span(0, NOISE_GATE_MAX);
+    break;
+  case ValueKind::InputLink:
+    words = {1, 2, 4, 8};
+    break;
+  case ValueKind::OutputLink:
+    for (int g = 0; g < OUTPUT_COUNT; ++g)
+      words.push_back(1 << g);
+    break;
+  case ValueKind::Routing:
+    span(0, 15);
+    break;
+  case ValueKind::BandType:
+    words = {BAND_TYPE_OFF, BAND_TYPE_HIGH_SHELF, BAND_TYPE_LOW_SHELF, BAND_TYPE_PEAKING};
+    break;
+  case ValueKind::HighPassType:
+  case ValueKind::LowPassType:
+    for (int p = 0; p < CROSSOVER_TYPE_COUNT; ++p)
+      words.push_back(crossoverCode(p, kind == ValueKind::HighPassType));
+    break;
+  }
+  return words;
+}
+
+// Every 16-bit word of every kind prints as text that parses back to that word; the
+// words the controls produce print in engineering units rather than raw.
+TEST(CtlParamValues, EveryWordOfEveryKindRoundTrips) {
+  for (int k = static_cast<int>(ValueKind::Raw); k <= static_cast<int>(ValueKind::LowPassType);
+       ++k) {
+    const auto kind = static_cast<ValueKind>(k);
+    for (int raw = 0; raw <= 0xFFFF; ++raw) {
+      const std::string text = formatParamValue(kind, raw);
+      const ParsedValue back = parseParamValue(kind, text);
+      ASSERT_EQ(back.raw, raw) << "kind " << k << " " << text << ": " << back.error;
+    }
+    for (int raw : controlWords(kind))
+      ASSERT_FALSE(formatParamValue(kind, raw).starts_with("raw:"))
+          << "kind " << k << " word " << raw << " " << formatParamValue(kind, raw);
+  }
 }
 
 } // namespace
