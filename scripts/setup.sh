@@ -9,6 +9,7 @@ KV816_PACKAGES=(
   libhidapi-dev libserialport-dev libasio-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
+  dpkg-dev help2man librsvg2-bin appstream lintian
 )
 
 kv816_missing_packages() {
