@@ -44,6 +44,7 @@ cases=(
   "kv816ctl response --|--from --svg --csv|--lang"
   "kv816ctl jib |show diff|info"
   "kv816ctl recall 1|1 10 12|2"
+  "kv816ctl name 3 ||1"
 )
 for entry in "${cases[@]}"; do
   IFS='|' read -r line wanted unwanted <<<"$entry"
