@@ -4,9 +4,9 @@
 
 #include "ctl/ctl_context.h"
 #include "ctl/exit_codes.h"
-#include "ctl/param_names.h"
-#include "ctl/param_values.h"
 #include "ctl/table_print.h"
+#include "edit/param_names.h"
+#include "edit/param_values.h"
 #include "i18n/text.h"
 #include "presets/preset_file.h"
 

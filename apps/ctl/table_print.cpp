@@ -1,7 +1,7 @@
 #include "ctl/table_print.h"
 
-#include "ctl/param_names.h"
-#include "ctl/param_values.h"
+#include "edit/param_names.h"
+#include "edit/param_values.h"
 
 namespace kv816 {
 

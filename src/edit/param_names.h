@@ -1,5 +1,6 @@
 #pragma once
-// The names kv816ctl gives the parameter table's entries, and the kind of value each holds.
+// The one naming of the parameter table's entries, and the kind of value each holds: the
+// command-line tool, show files, the remote API and typed values in the GUI all use it.
 //
 //   CHANNEL.FUNCTION            in1.gain, out3.mute, out2.routing, in1.noisegate
 //   CHANNEL.peqK.FIELD          out2.peq3.gain   (K = 1..10; FIELD type|freq|gain|q)

@@ -1,4 +1,4 @@
-#include "ctl/param_names.h"
+#include "edit/param_names.h"
 
 #include <array>
 #include <cctype>

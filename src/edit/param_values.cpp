@@ -1,4 +1,4 @@
-#include "ctl/param_values.h"
+#include "edit/param_values.h"
 
 #include <algorithm>
 #include <array>

@@ -1,11 +1,11 @@
-// kv816ctl's parameter names and engineering-unit values.
+// Parameter names and engineering-unit values, as every text interface reads and prints them.
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "ctl/param_names.h"
-#include "ctl/param_values.h"
+#include "edit/param_names.h"
+#include "edit/param_values.h"
 #include "model/channel_layout.h"
 #include "model/compressor_lists.h"
 #include "model/crossover.h"
@@ -16,7 +16,7 @@
 namespace kv816 {
 namespace {
 
-TEST(CtlParamNames, NamesMapToTheLayoutsIndexes) {
+TEST(ParamNames, NamesMapToTheLayoutsIndexes) {
   const struct {
     const char* name;
     int index;
@@ -50,7 +50,7 @@ TEST(CtlParamNames, NamesMapToTheLayoutsIndexes) {
   }
 }
 
-TEST(CtlParamNames, NamesOutsideTheSchemeOrMissingFunctionsAreRefused) {
+TEST(ParamNames, NamesOutsideTheSchemeOrMissingFunctionsAreRefused) {
   for (const char* name :
        {"in5.gain", "out9.mute", "out0.mute", "in1.hpf.freq", "out1.geq3.gain", "out1.noisegate",
         "in1.routing", "in1.peq11.gain", "in1.geq0.gain", "in1.peq1.slope", "idx1175", "#-1",
@@ -58,7 +58,7 @@ TEST(CtlParamNames, NamesOutsideTheSchemeOrMissingFunctionsAreRefused) {
     EXPECT_FALSE(parseParamName(name)) << name;
 }
 
-TEST(CtlParamNames, EveryChannelEntryHasANameThatReadsBack) {
+TEST(ParamNames, EveryChannelEntryHasANameThatReadsBack) {
   for (int index = 0; index < PARAM_COUNT; ++index) {
     const std::optional<ParamRef> ref = parseParamName(paramName(index));
     ASSERT_TRUE(ref) << paramName(index);
@@ -66,7 +66,7 @@ TEST(CtlParamNames, EveryChannelEntryHasANameThatReadsBack) {
   }
 }
 
-TEST(CtlParamValues, EngineeringUnitsGiveTheDeviceWords) {
+TEST(ParamValues, EngineeringUnitsGiveTheDeviceWords) {
   const struct {
     ValueKind kind;
     const char* text;
@@ -119,7 +119,7 @@ TEST(CtlParamValues, EngineeringUnitsGiveTheDeviceWords) {
   }
 }
 
-TEST(CtlParamValues, ValuesOutsideTheControlsRangesAreRefused) {
+TEST(ParamValues, ValuesOutsideTheControlsRangesAreRefused) {
   const struct {
     ValueKind kind;
     const char* text;
@@ -155,7 +155,7 @@ TEST(CtlParamValues, ValuesOutsideTheControlsRangesAreRefused) {
     EXPECT_FALSE(parseParamValue(c.kind, c.text).raw) << c.text;
 }
 
-TEST(CtlParamValues, CompressorRefusalsListTheAllowedValues) {
+TEST(ParamValues, CompressorRefusalsListTheAllowedValues) {
   const struct {
     ValueKind kind;
     const char* text;
@@ -173,7 +173,7 @@ TEST(CtlParamValues, CompressorRefusalsListTheAllowedValues) {
 
 // What `get` and `dump` print is accepted by `set` and gives the same word, for every
 // entry of the factory defaults.
-TEST(CtlParamValues, PrintedValuesReadBackToTheSameWord) {
+TEST(ParamValues, PrintedValuesReadBackToTheSameWord) {
   ParameterTable table;
   table.loadDefaults();
   for (int index = 19; index <= IDX_CHANNELS_LAST; ++index) {
@@ -276,7 +276,7 @@ std::vector<int> controlWords(ValueKind kind) {
 
 // Every 16-bit word of every kind prints as text that parses back to that word; the
 // words the controls produce print in engineering units rather than raw.
-TEST(CtlParamValues, EveryWordOfEveryKindRoundTrips) {
+TEST(ParamValues, EveryWordOfEveryKindRoundTrips) {
   for (int k = static_cast<int>(ValueKind::Raw); k <= static_cast<int>(ValueKind::LowPassType);
        ++k) {
     const auto kind = static_cast<ValueKind>(k);

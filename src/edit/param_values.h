@@ -1,14 +1,14 @@
 #pragma once
-// Values in engineering units for kv816ctl: "-3.5dB", "1k", "2.4ms", "on", "ABD", ...,
-// or "raw:N" for the parameter word itself. formatParamValue's text is always accepted
-// back by parseParamValue for the same kind and gives the same word. Pure functions; any
-// thread.
+// Values in engineering units, for every text interface: "-3.5dB", "1k", "2.4ms", "on",
+// "ABD", ..., or "raw:N" for the parameter word itself. formatParamValue's text is always
+// accepted back by parseParamValue for the same kind and gives the same word. Pure
+// functions; any thread.
 
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "ctl/param_names.h"
+#include "edit/param_names.h"
 
 namespace kv816 {
 
