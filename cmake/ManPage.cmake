@@ -77,9 +77,17 @@ if(COMMANDS)
   string(PREPEND extra "${commands}\n")
 endif()
 file(WRITE ${work}/include.h2m "${extra}")
+# help2man reads the help through a stand-in that prints it without its "NAME - summary"
+# line: the page's NAME and DESCRIPTION sections say that already.
+help_of(help)
+string(REGEX REPLACE "^${NAME} - [^\n]*\n" "" help "${help}")
+file(WRITE ${work}/help.txt "${help}")
+file(MAKE_DIRECTORY ${work}/bin)
+file(WRITE ${work}/bin/${NAME} "#!/bin/sh\ncat '${work}/help.txt'\n")
+file(CHMOD ${work}/bin/${NAME} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
 execute_process(
   COMMAND ${HELP2MAN} --no-info --version-string=${VERSION} --name=${SUMMARY}
-          --include=${work}/include.h2m --output=${work}/${page} ${PROGRAM}
+          --include=${work}/include.h2m --output=${work}/${page} ${work}/bin/${NAME}
   RESULT_VARIABLE rc TIMEOUT 60)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "help2man failed for ${PROGRAM} (${rc})")
