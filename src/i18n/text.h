@@ -142,9 +142,12 @@ enum class Text : int {
   Undo,           // "Undo" followed by " " and what the step changed
   Redo,           // "Redo" followed by " " and what the step changed
   HistoryCleared, // "Undo history cleared": a preset recall, import or full read happened
+  Polarity,       // "Polarity": names an undo step
+  LinkGroup,      // "Link": names an undo step
+  Routing,        // "Routing": names an undo step
 };
 
-inline constexpr std::size_t TEXT_COUNT = static_cast<std::size_t>(Text::HistoryCleared) + 1;
+inline constexpr std::size_t TEXT_COUNT = static_cast<std::size_t>(Text::Routing) + 1;
 
 // The text of `key` in the current language.
 std::string_view langText(Text key);

@@ -126,6 +126,9 @@ constexpr std::array<TextTriple, TEXT_COUNT> TEXTS{{
     {Text::Undo, "撤销", "復原", "Undo"},
     {Text::Redo, "重做", "重做", "Redo"},
     {Text::HistoryCleared, "撤销记录已清空", "復原記錄已清除", "Undo history cleared"},
+    {Text::Polarity, "极性", "極性", "Polarity"},
+    {Text::LinkGroup, "联动", "聯動", "Link"},
+    {Text::Routing, "输入分配", "輸入分配", "Routing"},
 }};
 
 constexpr bool rowsAreInKeyOrder() {

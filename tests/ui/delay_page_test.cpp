@@ -7,6 +7,7 @@
 #include "ui/controls/slider.h"
 #include "ui/controls/value_edit.h"
 #include "ui/pages/delay_page.h"
+#include "ui_test_support.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -22,8 +23,9 @@ namespace {
 
 struct DelayPageFixture : ::testing::Test {
   ParameterTable table;
-  DelayPage page{table, nullptr};
-  std::vector<std::string> requests;
+  EditSession edits{table};
+  DelayPage page{edits, nullptr};
+  test::EditRecorder requests{edits};
 
   DelayPageFixture() {
     // The page took its texts when it was made, before this chose the language.
@@ -32,11 +34,6 @@ struct DelayPageFixture : ::testing::Test {
     page.resize(1100, 700);
     page.setIoMode(3);
     page.show();
-    QObject::connect(&page, &Page::commitRequested, [this](int p, int item) {
-      requests.push_back("commit " + std::to_string(p) + " " + std::to_string(item));
-    });
-    QObject::connect(&page, &Page::linkFollowRequested,
-                     [this](int c) { requests.push_back("follow " + std::to_string(c)); });
   }
 
   // The slider and the three edits of strip c all sit at `position`.
@@ -79,7 +76,7 @@ TEST_F(DelayPageFixture, DeviceDelayShowsOnePositionInThreeUnits) {
   EXPECT_EQ(page.slider(0)->value(), page.slider(0)->maximum());
   for (int c = 0; c < CHANNEL_COUNT; ++c)
     EXPECT_FALSE(table.mustSend(indexOf(ChannelFunction::Delay, c)));
-  EXPECT_TRUE(requests.empty());
+  EXPECT_TRUE(requests.edits.empty());
 }
 
 TEST_F(DelayPageFixture, UserEditsBecomeOnePositionAndTheWord) {
@@ -97,7 +94,7 @@ TEST_F(DelayPageFixture, UserEditsBecomeOnePositionAndTheWord) {
   int c = 0;
   for (const Case& k : cases) {
     c = (c + 5) % CHANNEL_COUNT;
-    requests.clear();
+    requests.edits.clear();
     if (k.control == SliderStep) {
       page.applyCode(c, 99 * 48 / 10, -1);
       QTest::keyClick(page.slider(c), Qt::Key_Up);
@@ -113,8 +110,7 @@ TEST_F(DelayPageFixture, UserEditsBecomeOnePositionAndTheWord) {
     EXPECT_EQ(table.value(index), k.word) << k.typed;
     EXPECT_TRUE(table.mustSend(index));
     EXPECT_EQ(page.itemRaw(c), k.word);
-    const std::string channel = std::to_string(c);
-    EXPECT_EQ(requests, (std::vector<std::string>{"commit 2 " + channel, "follow " + channel}));
+    EXPECT_EQ(requests.edits, (std::vector<int>{index}));
   }
   EXPECT_EQ(texts(c), (QStringList{"10.0ms", "3.46m", "136.2in"}));
 }
@@ -139,7 +135,7 @@ TEST_F(DelayPageFixture, IoModeCaptionsAndForeignCodes) {
     page.applyCode(code, 480, -1);
     EXPECT_EQ(page.itemRaw(code), -1);
   }
-  EXPECT_TRUE(requests.empty());
+  EXPECT_TRUE(requests.edits.empty());
 }
 
 } // namespace

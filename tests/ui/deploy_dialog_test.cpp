@@ -20,6 +20,7 @@ namespace {
 
 struct DeployFixture {
   ParameterTable table;
+  EditSession edits{table};
   std::vector<QString> messages;
 
   DeployFixture() {
@@ -58,7 +59,7 @@ TEST(DeployDialog, ModeDecidesTheChannelsOffered) {
   for (const Case c : {Case{0, 2, 4}, Case{1, 2, 6}, Case{2, 4, 6}, Case{3, 4, 8}, Case{9, 4, 8}}) {
     SCOPED_TRACE(c.mode);
     DeployFixture f;
-    DeployDialog dialog(f.table, c.mode, f.recorder());
+    DeployDialog dialog(f.table, f.edits, c.mode, f.recorder());
     dialog.show();
     for (QComboBox* list : {&dialog.inputSource(), &dialog.inputTarget()}) {
       EXPECT_EQ(list->count(), c.inputs);
@@ -72,7 +73,7 @@ TEST(DeployDialog, ModeDecidesTheChannelsOffered) {
     }
   }
   DeployFixture f;
-  DeployDialog dialog(f.table, 1, f.recorder());
+  DeployDialog dialog(f.table, f.edits, 1, f.recorder());
   EXPECT_EQ(itemsOf(dialog.inputSource()), (QStringList{"IN A", "IN B"}));
   EXPECT_EQ(itemsOf(dialog.outputTarget()),
             (QStringList{"OUT 1", "OUT 2", "OUT 3", "OUT 4", "OUT 5", "OUT 6"}));
@@ -90,8 +91,7 @@ TEST(DeployDialog, CopyMarksExactlyTheDifferingEntriesOfTheTarget) {
   f.table.record(707).value.store(0x3);  // output 1 routing
   const int targetMask = f.table.value(769);
   const int targetRouting = f.table.value(708);
-  DeployDialog dialog(f.table, 3, f.recorder());
-  QSignalSpy copied(&dialog, &DeployDialog::parametersCopied);
+  DeployDialog dialog(f.table, f.edits, 3, f.recorder());
   dialog.outputTarget().setCurrentIndex(1);
   dialog.copyOutputs();
 
@@ -101,8 +101,13 @@ TEST(DeployDialog, CopyMarksExactlyTheDifferingEntriesOfTheTarget) {
     EXPECT_EQ(f.table.value(770 + offset), f.table.value(716 + offset)) << offset;
   EXPECT_EQ(f.table.value(769), targetMask);
   EXPECT_EQ(f.table.value(708), targetRouting);
-  ASSERT_EQ(copied.count(), 1);
-  EXPECT_EQ(copied[0][0].value<QList<int>>(), QList<int>(expected.begin(), expected.end()));
+  // One undo step holds the copy.
+  ASSERT_EQ(f.edits.undoDepth(), 1u);
+  std::vector<int> stepIndexes;
+  for (const ParameterChange& change : f.edits.lastStep()->changes)
+    stepIndexes.push_back(change.index);
+  EXPECT_EQ(stepIndexes, expected);
+  EXPECT_EQ(f.edits.lastStep()->subject.source, EditSource::ChannelCopy);
   EXPECT_EQ(f.messages, std::vector<QString>{"Copy complete!"});
 }
 
@@ -111,7 +116,7 @@ TEST(DeployDialog, InputCopyLeavesTheNoiseGateAndOtherInputsAlone) {
   for (int offset = 0; offset < INPUT_BLOCK_SIZE; ++offset)
     f.table.record(21 + offset).value.store(offset + 1000); // input A's whole block
   f.table.record(19).value.store(5);                        // input A's noise gate
-  DeployDialog dialog(f.table, 3, f.recorder());
+  DeployDialog dialog(f.table, f.edits, 3, f.recorder());
   dialog.inputTarget().setCurrentIndex(2); // A -> C: 365-534
   dialog.copyInputs();
   const std::vector<int> marked = f.marked();
@@ -124,8 +129,7 @@ TEST(DeployDialog, InputCopyLeavesTheNoiseGateAndOtherInputsAlone) {
 TEST(DeployDialog, CopyingAChannelOntoItselfIsRefused) {
   DeployFixture f;
   f.table.record(740).value.store(1234);
-  DeployDialog dialog(f.table, 3, f.recorder());
-  QSignalSpy copied(&dialog, &DeployDialog::parametersCopied);
+  DeployDialog dialog(f.table, f.edits, 3, f.recorder());
   dialog.inputSource().setCurrentIndex(1);
   dialog.inputTarget().setCurrentIndex(1);
   dialog.copyInputs();
@@ -133,14 +137,14 @@ TEST(DeployDialog, CopyingAChannelOntoItselfIsRefused) {
   EXPECT_EQ(f.messages,
             (std::vector<QString>{"You can't copy yourself!", "You can't copy yourself!"}));
   EXPECT_TRUE(f.marked().empty());
-  EXPECT_EQ(copied.count(), 0);
+  EXPECT_FALSE(f.edits.canUndo());
 }
 
 TEST(DeployDialog, NoiseGateListsShowAndWriteThresholds) {
   DeployFixture f;
   f.table.record(19 + 172).value.store(130); // input B: out of range, shows 130 % 121
   f.table.record(19 + 3 * 172).value.store(120);
-  DeployDialog dialog(f.table, 3, f.recorder());
+  DeployDialog dialog(f.table, f.edits, 3, f.recorder());
   QComboBox& gateA = dialog.noiseGate(0);
   EXPECT_EQ(gateA.count(), 121);
   EXPECT_EQ(gateA.itemText(0), "0dB");
@@ -161,7 +165,7 @@ TEST(DeployDialog, NoiseGateListsShowAndWriteThresholds) {
 
 TEST(DeployDialog, EnterAsksForTheHomePageAndKeepsTheDialogOpen) {
   DeployFixture f;
-  DeployDialog dialog(f.table, 1, f.recorder());
+  DeployDialog dialog(f.table, f.edits, 1, f.recorder());
   dialog.show();
   QSignalSpy pages(&dialog, &DeployDialog::showPageRequested);
   QTest::keyClick(&dialog, Qt::Key_Return);

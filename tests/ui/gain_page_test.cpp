@@ -26,8 +26,9 @@ namespace {
 
 struct GainPageFixture : ::testing::Test {
   ParameterTable table;
-  GainPage page{table, nullptr};
-  std::vector<std::string> requests;
+  EditSession edits{table};
+  GainPage page{edits, nullptr};
+  test::EditRecorder requests{edits};
 
   GainPageFixture() {
     // The page took its texts when it was made, before this chose the language.
@@ -36,11 +37,6 @@ struct GainPageFixture : ::testing::Test {
     page.resize(1100, 700);
     page.setIoMode(3);
     page.show();
-    QObject::connect(&page, &Page::commitRequested, [this](int p, int item) {
-      requests.push_back("commit " + std::to_string(p) + " " + std::to_string(item));
-    });
-    QObject::connect(&page, &Page::linkFollowRequested,
-                     [this](int c) { requests.push_back("follow " + std::to_string(c)); });
   }
 
   bool anyMarked() const {
@@ -68,7 +64,7 @@ TEST_F(GainPageFixture, DeviceGainShowsOnFaderAndEditAndReadsBackExactly) {
     }
   }
   EXPECT_FALSE(anyMarked());
-  EXPECT_TRUE(requests.empty());
+  EXPECT_TRUE(requests.edits.empty());
 }
 
 TEST_F(GainPageFixture, DeviceFlagsAndMeterBytes) {
@@ -99,7 +95,7 @@ TEST_F(GainPageFixture, DeviceFlagsAndMeterBytes) {
   EXPECT_FALSE(anyMarked());
 }
 
-TEST_F(GainPageFixture, EditsWriteTheEntryCommitAndThenFollow) {
+TEST_F(GainPageFixture, EditsGoThroughTheEditSession) {
   const int gainA = indexOf(ChannelFunction::Gain, 0);
   page.applyCode(24, 479, -1);
   QTest::keyClick(page.fader(0), Qt::Key_Up); // to the top
@@ -107,17 +103,17 @@ TEST_F(GainPageFixture, EditsWriteTheEntryCommitAndThenFollow) {
   EXPECT_EQ(page.gainEdit(0)->field()->text(), "12.0dB");
   EXPECT_EQ(table.value(gainA), 480);
   EXPECT_TRUE(table.mustSend(gainA));
-  EXPECT_EQ(requests, (std::vector<std::string>{"commit 1 24", "follow 0"}));
+  EXPECT_EQ(requests.edits, (std::vector<int>{gainA}));
 
-  requests.clear();
+  requests.edits.clear();
   const int gainOut8 = indexOf(ChannelFunction::Gain, 11);
   page.gainEdit(11)->field()->setText("-6.5");
   QTest::keyClick(page.gainEdit(11)->field(), Qt::Key_Return);
   EXPECT_EQ(page.fader(11)->value(), -65);
   EXPECT_EQ(table.value(gainOut8), 295);
-  EXPECT_EQ(requests, (std::vector<std::string>{"commit 1 35", "follow 11"}));
+  EXPECT_EQ(requests.edits, (std::vector<int>{gainOut8}));
 
-  requests.clear();
+  requests.edits.clear();
   const int muteOut2 = indexOf(ChannelFunction::Mute, 5);
   const int phaseOut2 = indexOf(ChannelFunction::Phase, 5);
   QTest::mouseClick(page.muteButton(5), Qt::LeftButton);
@@ -127,8 +123,7 @@ TEST_F(GainPageFixture, EditsWriteTheEntryCommitAndThenFollow) {
   QTest::mouseClick(page.polarityButton(5), Qt::LeftButton);
   EXPECT_EQ(table.value(phaseOut2), 0);
   EXPECT_TRUE(table.mustSend(phaseOut2));
-  EXPECT_EQ(requests, (std::vector<std::string>{"commit 1 5", "follow 5", "commit 1 17", "follow 5",
-                                                "commit 1 17", "follow 5"}));
+  EXPECT_EQ(requests.edits, (std::vector<int>{muteOut2, phaseOut2, phaseOut2}));
 }
 
 TEST_F(GainPageFixture, IoModeShowsItsStripsAndHiddenStripsKeepTheirValues) {
@@ -183,29 +178,26 @@ struct GainPageInWindow : ::testing::Test {
   std::unique_ptr<DeviceSession> session;
   std::unique_ptr<MainWindow> window;
   GainPage* gain = nullptr;
-  test::RecordingPage* home = nullptr;
 
   GainPageInWindow() {
     setCurrentLanguage(LanguageIndex::English);
     const std::string path = dir.path().toStdString();
     session = std::make_unique<DeviceSession>(SettingsFolders{path, path, "kv816"});
-    window = std::make_unique<MainWindow>(*session, [this](QWidget* parent, ParameterTable& table) {
-      static constexpr int FIRST[6] = {0, 1, 2, 3, 7, 11};
-      PageSet set;
-      for (int slot = 0; slot < 6; ++slot) {
-        Page* page = nullptr;
-        if (slot == int(PageSlot::Gain)) {
-          page = gain = new GainPage(table, parent);
-        } else {
-          auto* recording = new test::RecordingPage(PageSlot(slot), FIRST[slot], parent);
-          if (slot == int(PageSlot::Home))
-            home = recording;
-          page = recording;
-        }
-        set.pages[static_cast<size_t>(slot)] = page;
-      }
-      return set;
-    });
+    window = std::make_unique<MainWindow>(
+        *session, [this](QWidget* parent, ParameterTable&, EditSession& edits) {
+          static constexpr int FIRST[6] = {0, 1, 2, 3, 7, 11};
+          PageSet set;
+          for (int slot = 0; slot < 6; ++slot) {
+            Page* page = nullptr;
+            if (slot == int(PageSlot::Gain)) {
+              page = gain = new GainPage(edits, parent);
+            } else {
+              page = new test::RecordingPage(PageSlot(slot), FIRST[slot], parent);
+            }
+            set.pages[static_cast<size_t>(slot)] = page;
+          }
+          return set;
+        });
     window->initialise();
     window->show();
     window->showPageNumber(1);
@@ -216,7 +208,9 @@ struct GainPageInWindow : ::testing::Test {
 };
 
 TEST_F(GainPageInWindow, MutingLinkedInputAMutesInputB) {
-  home->groups[1] = 0; // inputs A and B share group 0
+  // Inputs A and B share a link group.
+  table().setParameter(indexOf(ChannelFunction::LinkMask, 1),
+                       table().value(indexOf(ChannelFunction::LinkMask, 0)));
   ASSERT_TRUE(gain->isVisible());
   QTest::mouseClick(gain->muteButton(0), Qt::LeftButton);
   test::WindowFixture::settle();
@@ -229,9 +223,9 @@ TEST_F(GainPageInWindow, MutingLinkedInputAMutesInputB) {
   EXPECT_EQ(gain->muteButton(1)->checkState(), SkinButton::ON);
 }
 
-// A notification of the entry queued before the edit is handled before the queued
-// commit; it must show the user's value, not put the old one back.
-TEST_F(GainPageInWindow, NotificationQueuedBeforeTheCommitKeepsTheEdit) {
+// A notification of the entry queued before the edit is handled after it; it must show
+// the user's value, not put the old one back.
+TEST_F(GainPageInWindow, NotificationQueuedBeforeTheEditKeepsTheEdit) {
   const int gainA = indexOf(ChannelFunction::Gain, 0);
   table().setParameter(gainA, 360);
   test::WindowFixture::settle();

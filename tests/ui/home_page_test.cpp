@@ -1,6 +1,7 @@
 #include "ui/pages/home_page.h"
 
 #include "i18n/language.h"
+#include "model/link_groups.h"
 #include "model/parameter_table.h"
 #include "ui/controls/skin_button.h"
 #include "ui/controls/skin_combo_box.h"
@@ -9,6 +10,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include "ui_test_support.h"
 
 namespace kv816 {
 namespace {
@@ -30,7 +33,9 @@ int outputLinkIndex(int output) {
 
 struct HomePageTest : ::testing::Test {
   ParameterTable table;
-  HomePage page{table, nullptr};
+  EditSession edits{table};
+  HomePage page{edits, nullptr};
+  test::EditRecorder follow{edits};
 
   HomePageTest() {
     setCurrentLanguage(LanguageIndex::English);
@@ -59,11 +64,13 @@ struct HomePageTest : ::testing::Test {
     SkinComboBox* list = link(channel);
     emit list->activated(position);
   }
-  bool nothingMarked() {
+  bool nothingMarked() { return marked().empty(); }
+  std::vector<int> marked() {
+    std::vector<int> indexes;
     for (int index = 0; index < PARAM_COUNT; ++index)
       if (table.mustSend(index))
-        return false;
-    return true;
+        indexes.push_back(index);
+    return indexes;
   }
 };
 
@@ -75,7 +82,7 @@ TEST_F(HomePageTest, RoutingWordShowsItsBitsAndHiddenButtonsKeepThem) {
   EXPECT_TRUE(nothingMarked());
 
   // With two inputs, C and D are hidden but still count: turning A off leaves C alone.
-  QSignalSpy follow(&page, &Page::linkFollowRequested);
+  edits.setActiveChannels(activeChannelsOf(MODE_2IN6OUT));
   page.setIoMode(MODE_2IN6OUT);
   EXPECT_TRUE(route(2, 2)->isHidden());
   EXPECT_TRUE(route(2, 3)->isHidden());
@@ -84,7 +91,8 @@ TEST_F(HomePageTest, RoutingWordShowsItsBitsAndHiddenButtonsKeepThem) {
   EXPECT_TRUE(table.mustSend(routingIndex(2)));
   click(route(2, 1));
   EXPECT_EQ(table.value(routingIndex(2)), 6);
-  EXPECT_EQ(follow.count(), 0); // routing is no part of a channel block
+  // Routing is no part of a channel block: only the output's own word is written.
+  EXPECT_EQ(marked(), std::vector<int>{routingIndex(2)});
   EXPECT_EQ(table.value(routingIndex(1)), 15);
 }
 
@@ -107,7 +115,7 @@ TEST_F(HomePageTest, LinkMaskSelectsItsGroupModuloTheShownChannels) {
   for (const Case& c : cases) {
     page.setIoMode(c.mode);
     const int code = c.channel < 4 ? 8 + c.channel : 12 + c.channel - 4;
-    QSignalSpy follow(&page, &Page::linkFollowRequested);
+    follow.clear();
     page.applyCode(code, c.mask, -1);
     EXPECT_EQ(page.linkGroup(c.channel), c.group) << "channel " << c.channel << " mask " << c.mask;
     EXPECT_EQ(link(c.channel)->shownIndex(), c.group);
@@ -131,13 +139,18 @@ TEST_F(HomePageTest, ChoosingALinkWritesTheMaskAndAsksTheGroupsOwnChannelToLead)
   };
   page.setIoMode(MODE_4IN8OUT);
   for (const Case& c : cases) {
-    QSignalSpy follow(&page, &Page::linkFollowRequested);
+    // The leader's gain differs from everyone's, so the follower shows whom it copied.
+    const int leaderGain = indexOf(ChannelFunction::Gain, c.source);
+    table.record(leaderGain).value.store(300 + c.source);
+    // A mask other than the chosen group's, so that choosing it is a change.
+    table.record(c.index).value.store(maskOfGroup(c.position == 1 ? 2 : 1));
+    follow.clear();
     pick(c.channel, c.position);
     EXPECT_EQ(table.value(c.index), 1 << c.position) << "channel " << c.channel;
     EXPECT_TRUE(table.mustSend(c.index));
     EXPECT_EQ(page.linkGroup(c.channel), c.position);
     ASSERT_EQ(follow.count(), 1);
-    EXPECT_EQ(follow[0][0].toInt(), c.source);
+    EXPECT_EQ(table.value(indexOf(ChannelFunction::Gain, c.channel)), 300 + c.source);
   }
 }
 

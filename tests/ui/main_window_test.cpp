@@ -2,9 +2,12 @@
 
 #include "i18n/text.h"
 #include "link/task_flags.h"
+#include "model/channel_layout.h"
+#include "model/link_groups.h"
 #include "ui/shell/tab_row.h"
 
 #include <QMenu>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace kv816 {
@@ -136,58 +139,117 @@ TEST(MainWindow, InputMeterIsDecodedForTheInputOnShow) {
   EXPECT_EQ(f.page(PageSlot::Input).meterMasks.back(), 0x07);
 }
 
-TEST(MainWindow, LinkFollowCopiesOnlyDifferingEntriesAndMarksThem) {
-  WindowFixture f;
-  auto& table = f.session->table();
-  f.page(PageSlot::Home).groups[4] = 0; // outputs 1 and 3 share group 0
-  f.page(PageSlot::Home).groups[6] = 0;
-  table.setParameter(716, 222);     // output 1 gain
-  table.setParameter(720 + 10, 77); // a band of output 1
-  for (int i = 0; i < 1175; ++i)
-    table.record(i).mustSend.store(0);
-  const int equalBefore = table.value(824 + 5);
-  ASSERT_EQ(equalBefore, table.value(716 + 5));
-
-  emit f.page(PageSlot::Home).linkFollowRequested(4);
-  WindowFixture::settle();
-
-  EXPECT_EQ(table.value(824), 222);
-  EXPECT_EQ(table.value(824 + 14), 77);
-  EXPECT_TRUE(table.mustSend(824));
-  EXPECT_TRUE(table.mustSend(824 + 14));
-  EXPECT_FALSE(table.mustSend(770));      // output 2 is in its own group
-  EXPECT_FALSE(table.mustSend(829));      // equal values are neither marked nor announced
-  EXPECT_FALSE(table.mustSend(824 + 54)); // output 4 is in another group
-  const auto& gain = f.page(PageSlot::Gain).calls;
-  EXPECT_EQ(gain, (std::vector<PageCall>{{6, 222, -1}}));
+// Outputs 1 and 3 share link group 0 in the table; every other output has its own.
+void linkOutputs1And3(ParameterTable& table) {
+  for (int o = 0; o < OUTPUT_COUNT; ++o)
+    table.setParameter(indexOf(ChannelFunction::LinkMask, INPUT_COUNT + o),
+                       maskOfGroup(o == 2 ? 0 : o));
 }
 
-TEST(MainWindow, CommitWritesGainAndDelayItems) {
+void clearMarks(ParameterTable& table) {
+  for (int i = 0; i < PARAM_COUNT; ++i)
+    table.record(i).mustSend.store(0);
+}
+
+TEST(MainWindow, AnEditFollowsTheTablesLinkGroupsAndReachesThePages) {
   WindowFixture f;
   auto& table = f.session->table();
-  f.page(PageSlot::Gain).raws.assign(36, 0);
-  f.page(PageSlot::Gain).raws[13] = 150; // item 13: offset 1 of input B
-  f.page(PageSlot::Gain).raws[35] = 1;   // item 35: offset 2 of output 8
-  f.page(PageSlot::Delay).raws.assign(12, 0);
-  f.page(PageSlot::Delay).raws[5] = 4800; // output 2
-  emit f.page(PageSlot::Gain).commitRequested(1, 13);
-  emit f.page(PageSlot::Gain).commitRequested(1, 35);
-  emit f.page(PageSlot::Delay).commitRequested(2, 5);
-  WindowFixture::settle();
-  EXPECT_EQ(table.value(22 + 172), 150);
-  EXPECT_TRUE(table.mustSend(22 + 172));
-  EXPECT_EQ(table.value(718 + 54 * 7), 1);
-  EXPECT_EQ(table.value(719 + 54), 4800);
-  EXPECT_TRUE(table.mustSend(719 + 54));
+  const int out1 = INPUT_COUNT;
+  const int out3 = INPUT_COUNT + 2;
+  linkOutputs1And3(table);
+  table.setParameter(indexOf(ChannelFunction::PeqGain, out1, 2), 77);
+  clearMarks(table);
+  const int equalEntry = indexOf(ChannelFunction::Delay, out3);
+  ASSERT_EQ(table.value(equalEntry), table.value(indexOf(ChannelFunction::Delay, out1)));
 
-  for (int i = 0; i < 1175; ++i)
-    table.record(i).mustSend.store(0);
-  f.window->commitValue(3, 1);
-  f.window->commitValue(1, 36);
-  f.window->commitValue(2, 12);
-  f.window->commitValue(2, -1);
-  for (int i = 0; i < 1175; ++i)
-    ASSERT_FALSE(table.mustSend(i)) << i;
+  f.window->edits().apply({out1, ChannelFunction::Mute, -1, EditSource::Page},
+                          {{indexOf(ChannelFunction::Mute, out1), 1}});
+  WindowFixture::settle();
+
+  EXPECT_EQ(table.value(indexOf(ChannelFunction::Mute, out3)), 1);
+  EXPECT_EQ(table.value(indexOf(ChannelFunction::PeqGain, out3, 2)), 77);
+  EXPECT_TRUE(table.mustSend(indexOf(ChannelFunction::Mute, out3)));
+  EXPECT_TRUE(table.mustSend(indexOf(ChannelFunction::PeqGain, out3, 2)));
+  EXPECT_FALSE(table.mustSend(indexOf(ChannelFunction::Mute, out1 + 1))); // its own group
+  EXPECT_FALSE(table.mustSend(equalEntry)); // equal values are neither marked nor announced
+  // The gain page shows mute of output o under code 4 + o: both outputs reach it.
+  const auto& gain = f.page(PageSlot::Gain).calls;
+  EXPECT_EQ(gain, (std::vector<PageCall>{{4, 1, -1}, {6, 1, -1}}));
+}
+
+TEST(MainWindow, UndoAndRedoRestoreBothChannelsAndNameTheStep) {
+  WindowFixture f;
+  auto& table = f.session->table();
+  const int out1 = INPUT_COUNT;
+  linkOutputs1And3(table);
+  const int gain1 = indexOf(ChannelFunction::PeqGain, out1, 2);
+  const int gain3 = indexOf(ChannelFunction::PeqGain, out1 + 2, 2);
+  const int before = table.value(gain1);
+  const MenuActions& actions = f.window->actions();
+  EXPECT_FALSE(actions.undo->isEnabled());
+  EXPECT_EQ(actions.undo->text(), "Undo");
+
+  f.window->edits().apply({out1, ChannelFunction::PeqGain, 2, EditSource::Page},
+                          {{gain1, before + 30}});
+  EXPECT_TRUE(actions.undo->isEnabled());
+  EXPECT_EQ(actions.undo->text(), QStringLiteral("Undo OUT 1 · PEQ 3 · Gain"));
+  WindowFixture::settle();
+  clearMarks(table);
+  f.page(PageSlot::Output).calls.clear();
+
+  actions.undo->trigger();
+  EXPECT_EQ(table.value(gain1), before);
+  EXPECT_EQ(table.value(gain3), before);
+  EXPECT_TRUE(table.mustSend(gain1)); // the device gets the old value back
+  EXPECT_TRUE(table.mustSend(gain3));
+  EXPECT_FALSE(actions.undo->isEnabled());
+  EXPECT_EQ(actions.redo->text(), QStringLiteral("Redo OUT 1 · PEQ 3 · Gain"));
+  // The output page is told at once, tagged with each output's page number.
+  EXPECT_THAT(
+      f.page(PageSlot::Output).calls,
+      ::testing::UnorderedElementsAre(PageCall{93 + 2, before, 11}, PageCall{93 + 2, before, 13}));
+
+  actions.redo->trigger();
+  EXPECT_EQ(table.value(gain1), before + 30);
+  EXPECT_EQ(table.value(gain3), before + 30);
+
+  // Chinese names the step in Chinese.
+  actions.languages[0]->trigger();
+  WindowFixture::settle();
+  EXPECT_TRUE(actions.undo->text().startsWith(QStringLiteral("撤销 输出1 · ")))
+      << actions.undo->text().toStdString();
+  actions.languages[2]->trigger();
+  WindowFixture::settle();
+}
+
+TEST(MainWindow, ShortcutsOfUndoAndRedo) {
+  WindowFixture f;
+  const MenuActions& actions = f.window->actions();
+  EXPECT_EQ(actions.undo->shortcuts(), QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Z"))});
+  EXPECT_EQ(actions.redo->shortcuts(),
+            (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Shift+Z")),
+                                 QKeySequence(QStringLiteral("Ctrl+Y"))}));
+  EXPECT_EQ(f.window->menuAt(MainWindow::MENU_EDIT)->title(), "Edit");
+}
+
+// A full read (reconnect, preset recall) and an import replace the table: the history is
+// forgotten and the status line says so once.
+TEST(MainWindow, AFullReadClearsTheHistoryAndSaysSoOnce) {
+  WindowFixture f;
+  const int mute = indexOf(ChannelFunction::Mute, 0);
+  f.window->edits().apply({0, ChannelFunction::Mute, -1, EditSource::Page}, {{mute, 1}});
+  f.window->actions().undo->trigger();
+  ASSERT_TRUE(f.window->edits().canRedo());
+
+  f.window->handleNotify(Notify::ReadDone, 0);
+  EXPECT_FALSE(f.window->edits().canUndo());
+  EXPECT_FALSE(f.window->edits().canRedo());
+  EXPECT_FALSE(f.window->actions().redo->isEnabled());
+  EXPECT_EQ(f.window->statusText(2), "Undo history cleared");
+
+  f.window->showNotice(QString());
+  f.window->handleNotify(Notify::ReadDone, 0); // nothing left to forget: no second notice
+  EXPECT_EQ(f.window->statusText(2), QString());
 }
 
 TEST(MainWindow, LanguageSwitchRelabelsMenuTabsAndStatus) {

@@ -2,6 +2,8 @@
 // Shared helpers of the widget tests: a page that records what the main window tells it,
 // a main window over a session in a temporary settings folder, and a message box catcher.
 
+#include "edit/edit_session.h"
+#include "model/channel_layout.h"
 #include "support/null_progress.h"
 #include "ui/pages/page.h"
 #include "ui/shell/device_session.h"
@@ -39,8 +41,6 @@ public:
   void applyCode(int code, int value, int page) override { calls.push_back({code, value, page}); }
   void redrawGraph(int lowByte) override { graphs.push_back(lowByte); }
   void setMeterMask(int mask) override { meterMasks.push_back(mask); }
-  int itemRaw(int item) const override { return item < int(raws.size()) ? raws[item] : -1; }
-  int linkGroup(int channel) const override { return groups[static_cast<size_t>(channel)]; }
 
   PageSlot slot_;
   std::vector<int> ioModes;
@@ -48,8 +48,28 @@ public:
   std::vector<PageCall> calls;
   std::vector<int> graphs;
   std::vector<int> meterMasks;
-  std::vector<int> raws;
-  std::array<int, 12> groups{0, 1, 2, 3, 0, 1, 2, 3, 4, 5, 6, 7};
+};
+
+// Records the first index of every user edit an edit session applied: the entry the
+// control asked for (the linked channels' copies come after it).
+struct EditRecorder {
+  std::vector<int> edits;
+
+  explicit EditRecorder(EditSession& session) {
+    session.addListener([this](const std::vector<int>& indexes, EditOrigin origin) {
+      if (origin == EditOrigin::Edit && !indexes.empty())
+        edits.push_back(indexes.front());
+    });
+  }
+  // The channel of each recorded edit (-1 for a global entry).
+  std::vector<int> channels() const {
+    std::vector<int> result;
+    for (int index : edits)
+      result.push_back(locateIndex(index).channel);
+    return result;
+  }
+  int count() const { return static_cast<int>(edits.size()); }
+  void clear() { edits.clear(); }
 };
 
 // A main window over recording pages and a session whose settings live in a temporary
@@ -64,15 +84,16 @@ struct WindowFixture {
     setCurrentLanguage(language);
     const std::string path = dir.path().toStdString();
     session = std::make_unique<DeviceSession>(SettingsFolders{path, path, "kv816"});
-    window = std::make_unique<MainWindow>(*session, [this](QWidget* parent, ParameterTable&) {
-      static constexpr int FIRST[6] = {0, 1, 2, 3, 7, 11};
-      PageSet set;
-      for (int slot = 0; slot < 6; ++slot) {
-        pages[slot] = new RecordingPage(static_cast<PageSlot>(slot), FIRST[slot], parent);
-        set.pages[static_cast<size_t>(slot)] = pages[slot];
-      }
-      return set;
-    });
+    window = std::make_unique<MainWindow>(
+        *session, [this](QWidget* parent, ParameterTable&, EditSession&) {
+          static constexpr int FIRST[6] = {0, 1, 2, 3, 7, 11};
+          PageSet set;
+          for (int slot = 0; slot < 6; ++slot) {
+            pages[slot] = new RecordingPage(static_cast<PageSlot>(slot), FIRST[slot], parent);
+            set.pages[static_cast<size_t>(slot)] = pages[slot];
+          }
+          return set;
+        });
     window->initialise();
     settle();
   }

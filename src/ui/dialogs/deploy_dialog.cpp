@@ -1,8 +1,8 @@
 #include "ui/dialogs/deploy_dialog.h"
 
+#include "edit/edit_session.h"
 #include "i18n/text.h"
 #include "link/link_events.h"
-#include "model/channel_copy.h"
 #include "model/channel_layout.h"
 #include "model/link_groups.h"
 #include "model/parameter_table.h"
@@ -17,6 +17,16 @@
 namespace kv816 {
 
 namespace {
+
+// The source channel's whole block as edits of the target's block (both of one kind).
+std::vector<ParameterEdit> blockCopy(const ParameterTable& table, int from, int to) {
+  std::vector<ParameterEdit> edits;
+  const int source = blockStart(from);
+  const int target = blockStart(to);
+  for (int offset = 0; offset < blockSize(to); ++offset)
+    edits.push_back({target + offset, table.value(source + offset)});
+  return edits;
+}
 
 // Dialog units from the dialog's font: a quarter of the average character width across, an
 // eighth of the line height down.
@@ -49,8 +59,9 @@ QString inputName(int input) {
 
 } // namespace
 
-DeployDialog::DeployDialog(ParameterTable& table, int ioMode, MessageFn message, QWidget* parent)
-    : QDialog(parent), table_(table), message_(std::move(message)) {
+DeployDialog::DeployDialog(const ParameterTable& table, EditSession& edits, int ioMode,
+                           MessageFn message, QWidget* parent)
+    : QDialog(parent), table_(table), edits_(edits), message_(std::move(message)) {
   const ActiveChannels active = activeChannelsOf(ioMode);
   inputs_ = active.inputs;
   outputs_ = active.outputs;
@@ -152,7 +163,8 @@ void DeployDialog::chooseNoiseGate(int input, int position) {
   if (input < 0 || input >= INPUT_COUNT || position < 0 || position >= NOISE_GATE_STEPS)
     return;
   gates_[static_cast<size_t>(input)]->setCurrentIndex(position);
-  table_.setParameter(indexOf(ChannelFunction::NoiseGate, input), position);
+  edits_.apply({input, ChannelFunction::NoiseGate, -1, EditSource::Page},
+               {{indexOf(ChannelFunction::NoiseGate, input), position}});
 }
 
 void DeployDialog::copyInputs() {
@@ -172,9 +184,8 @@ void DeployDialog::copy(int firstChannel, const QComboBox& source, const QComboB
     message_(static_cast<int>(MessageKind::Ok), uiText(Text::CannotCopySelf), QString());
     return;
   }
-  const std::vector<int> changed = copyChannel(table_, firstChannel + from, firstChannel + to);
-  if (!changed.empty())
-    emit parametersCopied(QList<int>(changed.begin(), changed.end()));
+  edits_.apply({firstChannel + to, std::nullopt, -1, EditSource::ChannelCopy},
+               blockCopy(table_, firstChannel + from, firstChannel + to));
   message_(static_cast<int>(MessageKind::Ok), uiText(Text::CopyComplete), QString());
 }
 

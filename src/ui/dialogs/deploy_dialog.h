@@ -1,7 +1,8 @@
 #pragma once
 // Channel copy and noise gates: copies every processing parameter of one input onto another
-// input (or output onto output) and sets the noise-gate threshold of each input. Both act
-// on the parameter table only (values written and marked to send); the worker sends them.
+// input (or output onto output) and sets the noise-gate threshold of each input. Both go
+// through the edit session (values written and marked to send, one undo step each); the
+// worker sends them.
 //
 // The I/O mode fixes the channels offered: 2/4, 2/6, 4/6 or 4/8 inputs/outputs for modes
 // 0-3, 4/8 for any other value. The Enter key asks for the home page and keeps the dialog
@@ -20,6 +21,7 @@ class QPushButton;
 
 namespace kv816 {
 
+class EditSession;
 class ParameterTable;
 
 class DeployDialog : public QDialog {
@@ -30,7 +32,8 @@ public:
   using MessageFn = std::function<int(int kind, const QString& text, const QString& caption)>;
 
   // `message` shows a modal message (kind and result as in LinkEvents).
-  DeployDialog(ParameterTable& table, int ioMode, MessageFn message, QWidget* parent = nullptr);
+  DeployDialog(const ParameterTable& table, EditSession& edits, int ioMode, MessageFn message,
+               QWidget* parent = nullptr);
 
   int inputCount() const { return inputs_; }
   int outputCount() const { return outputs_; }
@@ -57,8 +60,6 @@ public:
 signals:
   // The Enter key: the main window shows the page (always the home page, 0).
   void showPageRequested(int pageNumber);
-  // Indexes a copy changed, ascending; nothing else tells the pages.
-  void parametersCopied(const QList<int>& indexes);
 
 protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -70,7 +71,8 @@ private:
   void fillNoiseGates();
   void copy(int firstChannel, const QComboBox& source, const QComboBox& target);
 
-  ParameterTable& table_;
+  const ParameterTable& table_;
+  EditSession& edits_;
   MessageFn message_;
   int inputs_ = 4;
   int outputs_ = 8;

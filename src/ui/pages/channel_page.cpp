@@ -7,6 +7,7 @@
 #include "ui/controls/skin_combo_box.h"
 #include "ui/controls/skin_label.h"
 #include "ui/controls/skin_palette.h"
+#include "ui/pages/gesture_watch.h"
 #include "ui/shell/tab_layout.h"
 
 #include <QGroupBox>
@@ -35,9 +36,10 @@ int scaled(int design, double factor) {
 
 } // namespace
 
-ChannelPage::ChannelPage(ParameterTable& table, int firstPageNumber, QWidget* parent)
+ChannelPage::ChannelPage(const ParameterTable& table, EditSession& edits, int firstPageNumber,
+                         QWidget* parent)
     : Page(firstPageNumber >= PAGE_OUTPUT_FIRST ? PAGE_OUTPUT_FIRST : PAGE_INPUT_FIRST, parent),
-      table_(table), output_(firstPageNumber >= PAGE_OUTPUT_FIRST) {
+      table_(table), edits_(edits), output_(firstPageNumber >= PAGE_OUTPUT_FIRST) {
   createEqualiser(); // first: its group boxes lie under everything else
   createStrip();
   createCrossover();
@@ -92,16 +94,28 @@ bool ChannelPage::lacks(ChannelFunction function) const {
   return indexOf(function, channel()) == IDX_NONE;
 }
 
-// Every edit stores the control's raw value with its send mark; the worker sends it.
+// A gesture's values are gathered first, so that it becomes one undo step; the first
+// value written names the step.
 void ChannelPage::write(ChannelFunction function, int code, int band) {
   const int index = indexOf(function, channel(), band);
   if (index == IDX_NONE)
     return;
-  table_.setParameter(index, controlRaw(code));
+  if (pending_.empty())
+    pendingSubject_ = {channel(), function, bandCountOf(function) > 1 ? band : -1};
+  pending_.push_back({index, controlRaw(code)});
 }
 
-void ChannelPage::follow() {
-  emit linkFollowRequested(channel());
+// The control whose signal runs this is the gesture: a drag, or a wheel or key burst on it,
+// joins one step.
+void ChannelPage::commit(EditSource source) {
+  EditSubject subject = pendingSubject_;
+  subject.source = source;
+  if (source == EditSource::Reset)
+    subject.band = -1;
+  const std::vector<ParameterEdit> edits = std::move(pending_);
+  pending_.clear();
+  if (!edits.empty())
+    edits_.apply(subject, edits, sender() ? gestureKeyOf(sender()) : 0);
 }
 
 void ChannelPage::refreshTexts() {

@@ -13,12 +13,13 @@
 //   124 delay, 125 gain, 126 mute, 127 polarity, 128 PEQ bypass, 129/130 high-pass
 //   frequency/type, 132/133 low-pass frequency/type, 135..138 threshold, attack, release,
 //   ratio, 139+c the level meter of channel c.
-// A user edit writes the parameter with its send mark into the ParameterTable and then
-// emits linkFollowRequested(channel); values from the device (showChannel, applyCode,
-// redrawGraph, setMeterMask) only update the controls and never write. GUI thread only.
+// A user edit goes through the edit session (table, send mark, linked channels, one undo
+// step per gesture); values from the device (showChannel, applyCode, redrawGraph,
+// setMeterMask) only update the controls and never write. GUI thread only.
 
 #include "ui/pages/page.h"
 
+#include "edit/edit_session.h"
 #include "model/channel_layout.h"
 
 #include <QRect>
@@ -65,7 +66,8 @@ public:
   static constexpr int CODE_METER = 139;
 
   // `firstPageNumber`: 7 makes the input page, 11 the output page.
-  ChannelPage(ParameterTable& table, int firstPageNumber, QWidget* parent);
+  ChannelPage(const ParameterTable& table, EditSession& edits, int firstPageNumber,
+              QWidget* parent);
 
   bool isOutputPage() const { return output_; }
   // The channel shown, 0..11.
@@ -108,7 +110,7 @@ private:
   // Frame (channel_page.cpp).
   void place(QWidget* widget, const QRect& design);
   void write(ChannelFunction function, int code, int band = 0);
-  void follow();
+  void commit(EditSource source = EditSource::Page);
   bool lacks(ChannelFunction function) const;
   // Shows the table's value of each function (those the channel has) under its code.
   using FunctionCode = std::pair<ChannelFunction, int>;
@@ -148,8 +150,11 @@ private:
   void onDelaySlider();
   void onDelayEdit(int which);
 
-  ParameterTable& table_;
+  const ParameterTable& table_;
+  EditSession& edits_;
   bool output_;
+  std::vector<ParameterEdit> pending_;
+  EditSubject pendingSubject_;
   std::vector<Placed> placed_;
 
   std::array<QGroupBox*, 5> groups_{};

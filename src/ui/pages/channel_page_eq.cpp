@@ -14,6 +14,7 @@
 #include "ui/controls/skin_palette.h"
 #include "ui/controls/ui_text.h"
 #include "ui/controls/value_edit.h"
+#include "ui/pages/gesture_watch.h"
 
 #include <QGroupBox>
 #include <QMessageBox>
@@ -21,15 +22,6 @@
 namespace kv816 {
 
 namespace {
-
-constexpr int BAND_FREQ_ID = 10524;
-constexpr int BAND_Q_ID = 10624;
-constexpr int BAND_SLOPE_ID = 10674;
-constexpr int BAND_GAIN_ID = 10724;
-constexpr int BAND_TYPE_ID = 10824;
-constexpr int PEQ_BUTTON_ID = 6024;
-constexpr int CROSSOVER_TYPE_ID = 11124;
-constexpr int CROSSOVER_FREQ_ID = 11224;
 
 constexpr int ROW_TOP = 38;
 constexpr int ROW_STEP = 27;
@@ -75,17 +67,16 @@ void refill(SkinComboBox* box, const QStringList& entries) {
   box->setShownIndex(selected >= 0 && selected < entries.size() ? selected : 0);
 }
 
-ValueEdit* makeEdit(QWidget* parent, int id, int index, const ScaleConfig& scale,
-                    const QString& name) {
-  auto* edit = new ValueEdit(id, parent);
+ValueEdit* makeEdit(QWidget* parent, int index, const ScaleConfig& scale, const QString& name) {
+  auto* edit = new ValueEdit(0, parent);
   edit->setIndex(index);
   edit->setScale(scale);
   edit->setObjectName(name);
   return edit;
 }
 
-SkinComboBox* makeList(QWidget* parent, int id, int index, const QString& name) {
-  auto* box = new SkinComboBox(id, parent);
+SkinComboBox* makeList(QWidget* parent, int index, const QString& name) {
+  auto* box = new SkinComboBox(0, parent);
   box->setUserValue(index);
   box->setObjectName(name);
   return box;
@@ -111,13 +102,13 @@ void ChannelPage::createEqualiser() {
     BandRow& row = bands_[static_cast<size_t>(k)];
     const QString n = QString::number(k);
     row.label = new SkinLabel(this);
-    row.freq = makeEdit(this, BAND_FREQ_ID, k, PEQ_FREQ_SCALE, "bandFreq" + n);
-    row.q = makeEdit(this, BAND_Q_ID, k, PEQ_Q_SCALE, "bandQ" + n);
-    row.slope = makeList(this, BAND_SLOPE_ID, k, "bandSlope" + n);
+    row.freq = makeEdit(this, k, PEQ_FREQ_SCALE, "bandFreq" + n);
+    row.q = makeEdit(this, k, PEQ_Q_SCALE, "bandQ" + n);
+    row.slope = makeList(this, k, "bandSlope" + n);
     row.slope->addItems({QStringLiteral("6dB"), QStringLiteral("12dB")});
     row.slope->setShownIndex(0);
-    row.gain = makeEdit(this, BAND_GAIN_ID, k, PEQ_GAIN_SCALE, "bandGain" + n);
-    row.type = makeList(this, BAND_TYPE_ID, k, "bandType" + n);
+    row.gain = makeEdit(this, k, PEQ_GAIN_SCALE, "bandGain" + n);
+    row.type = makeList(this, k, "bandType" + n);
     place(row.label, QRect(QPoint(227, ROW_TOP + ROW_STEP * k), QPoint(287, 62 + ROW_STEP * k)));
     place(row.freq, cell(0, k));
     place(row.q, cell(1, k));
@@ -130,9 +121,9 @@ void ChannelPage::createEqualiser() {
     connect(row.gain, &ValueEdit::valueNotified, this, [this, k] { onBandGain(k); });
     connect(row.type, &SkinComboBox::notified, this, [this, k] { onBandType(k); });
   }
-  peqReset_ = new SkinButton(PEQ_BUTTON_ID, this);
+  peqReset_ = new SkinButton(0, this);
   peqReset_->setObjectName(QStringLiteral("peqReset"));
-  peqBypass_ = new SkinButton(PEQ_BUTTON_ID, this);
+  peqBypass_ = new SkinButton(0, this);
   peqBypass_->setObjectName(QStringLiteral("peqBypass"));
   peqBypass_->setUserValue(1);
   place(peqReset_, QRect(QPoint(626, 112), QPoint(710, 140)));
@@ -151,10 +142,10 @@ void ChannelPage::createCrossover() {
       crossoverLabels_[i]->setTextFlags(TEXT_CENTER);
     place(crossoverLabels_[i], LABELS[i]);
   }
-  crossoverFreq_[0] = makeEdit(this, CROSSOVER_FREQ_ID, 0, HPF_FREQ_SCALE, "hpfFreq");
-  crossoverFreq_[1] = makeEdit(this, CROSSOVER_FREQ_ID, 1, LPF_FREQ_SCALE, "lpfFreq");
-  crossoverType_[0] = makeList(this, CROSSOVER_TYPE_ID, 0, "hpfType");
-  crossoverType_[1] = makeList(this, CROSSOVER_TYPE_ID, 1, "lpfType");
+  crossoverFreq_[0] = makeEdit(this, 0, HPF_FREQ_SCALE, "hpfFreq");
+  crossoverFreq_[1] = makeEdit(this, 1, LPF_FREQ_SCALE, "lpfFreq");
+  crossoverType_[0] = makeList(this, 0, "hpfType");
+  crossoverType_[1] = makeList(this, 1, "lpfType");
   for (int side = 0; side < 2; ++side) {
     const size_t s = static_cast<size_t>(side);
     const int y = side == 0 ? 62 : 110;
@@ -182,6 +173,7 @@ void ChannelPage::createCrossover() {
 void ChannelPage::createGraph() {
   graph_ = new ResponseGraph(this);
   graph_->setObjectName(QStringLiteral("graph"));
+  GestureWatch::install(graph_, edits_);
   graph_->setBandCount(PEQ_BAND_COUNT);
   graph_->setFreeFrequency(true);
   graph_->setRangeLock(true);
@@ -357,26 +349,26 @@ void ChannelPage::applyBandVisibility(int band) {
 void ChannelPage::onBandFrequency(int band) {
   graph_->setBandFrequency(bands_[static_cast<size_t>(band)].freq->units(), band);
   write(ChannelFunction::PeqFreq, CODE_FREQ + band, band);
-  follow();
+  commit();
 }
 
 void ChannelPage::onBandQ(int band) {
   graph_->setBandQ(bands_[static_cast<size_t>(band)].q->units(), band);
   write(ChannelFunction::PeqQ, CODE_Q + band, band);
-  follow();
+  commit();
 }
 
 void ChannelPage::onSlope(int band) {
   const bool slope12 = bands_[static_cast<size_t>(band)].slope->currentIndex() == 1;
   graph_->setBandQ(slope12 ? SLOPE_12DB_Q : SLOPE_6DB_Q, band);
   write(ChannelFunction::PeqQ, CODE_Q + band, band);
-  follow();
+  commit();
 }
 
 void ChannelPage::onBandGain(int band) {
   graph_->setBandGain(bands_[static_cast<size_t>(band)].gain->units(), band);
   write(ChannelFunction::PeqGain, CODE_GAIN + band, band);
-  follow();
+  commit();
   savedGain_[static_cast<size_t>(band)] = eqRaw(CODE_GAIN + band);
 }
 
@@ -394,10 +386,10 @@ void ChannelPage::onBandType(int band) {
   } else {
     applyEqCode(CODE_GAIN + band, savedGain_[k]);
   }
-  write(ChannelFunction::PeqGain, CODE_GAIN + band, band);
   graph_->setBandType(type, band);
   write(ChannelFunction::PeqType, CODE_TYPE + band, band);
-  follow();
+  write(ChannelFunction::PeqGain, CODE_GAIN + band, band);
+  commit();
   applyBandVisibility(band);
 }
 
@@ -410,14 +402,14 @@ void ChannelPage::onCrossoverFrequency(bool highPass) {
   graph_->setPointFrequency((highPass ? high : low)->units(), highPass ? 0 : 1);
   write(highPass ? ChannelFunction::HpfFreq : ChannelFunction::LpfFreq,
         highPass ? CODE_HPF_FREQ : CODE_LPF_FREQ);
-  follow();
+  commit();
 }
 
 void ChannelPage::onCrossoverType(bool highPass) {
   const int code = highPass ? CODE_HPF_TYPE : CODE_LPF_TYPE;
   graph_->setFilterCode(eqRaw(code));
   write(highPass ? ChannelFunction::HpfType : ChannelFunction::LpfType, code);
-  follow();
+  commit();
 }
 
 void ChannelPage::onGraph(int which, int band) {
@@ -428,7 +420,7 @@ void ChannelPage::onGraph(int which, int band) {
     crossoverFreq_[static_cast<size_t>(side)]->setUnits(graph_->pointFrequency(side));
     write(side == 0 ? ChannelFunction::HpfFreq : ChannelFunction::LpfFreq,
           side == 0 ? CODE_HPF_FREQ : CODE_LPF_FREQ);
-    follow();
+    commit(EditSource::Graph);
     return;
   }
   if (which != 0 || band < 0 || band >= PEQ_BAND_COUNT)
@@ -438,11 +430,11 @@ void ChannelPage::onGraph(int which, int band) {
   row.freq->setUnits(graph_->pointFrequency(point));
   row.q->setUnits(graph_->pointQ(point));
   row.gain->setUnits(graph_->pointGain(point) / 10.0);
-  write(ChannelFunction::PeqType, CODE_TYPE + band, band);
+  write(ChannelFunction::PeqGain, CODE_GAIN + band, band);
   write(ChannelFunction::PeqFreq, CODE_FREQ + band, band);
   write(ChannelFunction::PeqQ, CODE_Q + band, band);
-  write(ChannelFunction::PeqGain, CODE_GAIN + band, band);
-  follow();
+  write(ChannelFunction::PeqType, CODE_TYPE + band, band);
+  commit(EditSource::Graph);
   savedGain_[static_cast<size_t>(band)] = eqRaw(CODE_GAIN + band);
 }
 
@@ -470,7 +462,7 @@ void ChannelPage::onPeqReset() {
     write(ChannelFunction::PeqQ, CODE_Q + k, k);
     write(ChannelFunction::PeqGain, CODE_GAIN + k, k);
   }
-  follow();
+  commit(EditSource::Reset);
 }
 
 // Bypass only silences the display of the gains; the gain parameters keep their values.
@@ -488,7 +480,7 @@ void ChannelPage::onPeqBypass() {
   }
   graph_->setEqPass(on);
   write(ChannelFunction::PeqBypass, CODE_PEQ_BYPASS);
-  follow();
+  commit(EditSource::Bypass);
 }
 
 } // namespace kv816

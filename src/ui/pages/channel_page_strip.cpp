@@ -13,6 +13,7 @@
 #include "ui/controls/slider.h"
 #include "ui/controls/ui_text.h"
 #include "ui/controls/value_edit.h"
+#include "ui/pages/gesture_watch.h"
 
 #include <QGroupBox>
 
@@ -20,13 +21,6 @@ namespace kv816 {
 
 namespace {
 
-constexpr int MUTE_ID = 7024;
-constexpr int PHASE_ID = 8124;
-constexpr int GAIN_EDIT_ID = 10024;
-constexpr int GAIN_FADER_ID = 9024;
-constexpr int DELAY_SLIDER_ID = 10124;
-constexpr std::array<int, 3> DELAY_EDIT_IDS = {10224, 10324, 10424};
-constexpr int COMPRESSOR_EDIT_ID = 11224;
 constexpr int FADER_STYLE = 3;
 constexpr int DELAY_SLIDER_STYLE = 4;
 constexpr int SLIDER_STEPS_PER_UNIT = 10;
@@ -37,24 +31,23 @@ constexpr int FADER_HEIGHT = 166;
 constexpr int METER_WIDTH = 21;
 constexpr int METER_GAP = 2;
 
-SkinButton* makeToggle(QWidget* parent, int id, const QString& name) {
-  auto* button = new SkinButton(id, parent);
+SkinButton* makeToggle(QWidget* parent, const QString& name) {
+  auto* button = new SkinButton(0, parent);
   button->setCheckState(SkinButton::OFF);
   button->setObjectName(name);
   return button;
 }
 
-ValueEdit* makeEdit(QWidget* parent, int id, int index, const ScaleConfig& scale,
-                    const QString& name) {
-  auto* edit = new ValueEdit(id, parent);
+ValueEdit* makeEdit(QWidget* parent, int index, const ScaleConfig& scale, const QString& name) {
+  auto* edit = new ValueEdit(0, parent);
   edit->setIndex(index);
   edit->setScale(scale);
   edit->setObjectName(name);
   return edit;
 }
 
-Slider* makeSlider(QWidget* parent, int id, int style, int min, int max, const QString& name) {
-  auto* slider = new Slider(id, parent);
+Slider* makeSlider(QWidget* parent, int style, int min, int max, const QString& name) {
+  auto* slider = new Slider(0, parent);
   slider->setStyle(style);
   slider->setRange(min, max);
   slider->setDivisor(SLIDER_STEPS_PER_UNIT);
@@ -65,24 +58,24 @@ Slider* makeSlider(QWidget* parent, int id, int style, int min, int max, const Q
 } // namespace
 
 void ChannelPage::createStrip() {
-  mute_ = makeToggle(this, MUTE_ID, QStringLiteral("mute"));
-  phase_ = makeToggle(this, PHASE_ID, QStringLiteral("phase"));
+  mute_ = makeToggle(this, QStringLiteral("mute"));
+  phase_ = makeToggle(this, QStringLiteral("phase"));
   phase_->setText(QStringLiteral("+"));
   place(mute_, QRect(QPoint(28, 30), QPoint(88, 55)));
   place(phase_, QRect(QPoint(28, 66), QPoint(88, 91)));
   connect(mute_, &SkinButton::notified, this, [this] {
     write(ChannelFunction::Mute, CODE_MUTE);
-    follow();
+    commit();
   });
   connect(phase_, &SkinButton::notified, this, [this] {
     showPolarity();
     write(ChannelFunction::Phase, CODE_PHASE);
-    follow();
+    commit();
   });
 
-  gainEdit_ = makeEdit(this, GAIN_EDIT_ID, 0, CHANNEL_GAIN_SCALE, QStringLiteral("gain"));
-  gainFader_ = makeSlider(this, GAIN_FADER_ID, FADER_STYLE, CHANNEL_GAIN_SCALE.min,
-                          CHANNEL_GAIN_SCALE.max, QStringLiteral("gainFader"));
+  gainEdit_ = makeEdit(this, 0, CHANNEL_GAIN_SCALE, QStringLiteral("gain"));
+  gainFader_ = makeSlider(this, FADER_STYLE, CHANNEL_GAIN_SCALE.min, CHANNEL_GAIN_SCALE.max,
+                          QStringLiteral("gainFader"));
   meter_ = new LevelMeter(this);
   meter_->setObjectName(QStringLiteral("meter"));
   meter_->setSegmentCount(CHANNEL_PAGE_METER_SEGMENTS);
@@ -93,20 +86,22 @@ void ChannelPage::createStrip() {
   place(meter_, QRect(FADER_X - METER_GAP - METER_WIDTH, FADER_Y, METER_WIDTH, FADER_HEIGHT));
   connect(gainEdit_, &ValueEdit::valueNotified, this, [this] { onGainEdit(); });
   connect(gainFader_, &Slider::valueNotified, this, [this] { onGainFader(); });
+  GestureWatch::install(gainFader_, edits_);
 
   static const ScaleConfig* const DELAY_SCALES[3] = {&DELAY_MS_SCALE, &DELAY_M_SCALE,
                                                      &DELAY_IN_SCALE};
   static const char* const DELAY_NAMES[3] = {"delayMs", "delayM", "delayIn"};
   for (int i = 0; i < 3; ++i) {
     const size_t s = static_cast<size_t>(i);
-    delayEdits_[s] = makeEdit(this, DELAY_EDIT_IDS[s], 0, *DELAY_SCALES[i], DELAY_NAMES[i]);
+    delayEdits_[s] = makeEdit(this, 0, *DELAY_SCALES[i], DELAY_NAMES[i]);
     place(delayEdits_[s], QRect(131, 30 + 36 * i, 64, 24));
     connect(delayEdits_[s], &ValueEdit::valueNotified, this, [this, i] { onDelayEdit(i); });
   }
-  delaySlider_ = makeSlider(this, DELAY_SLIDER_ID, DELAY_SLIDER_STYLE, DELAY_MS_SCALE.min,
-                            DELAY_MS_SCALE.max, QStringLiteral("delaySlider"));
+  delaySlider_ = makeSlider(this, DELAY_SLIDER_STYLE, DELAY_MS_SCALE.min, DELAY_MS_SCALE.max,
+                            QStringLiteral("delaySlider"));
   place(delaySlider_, QRect(154, FADER_Y, 14, FADER_HEIGHT));
   connect(delaySlider_, &Slider::valueNotified, this, [this] { onDelaySlider(); });
+  GestureWatch::install(delaySlider_, edits_);
 }
 
 void ChannelPage::createCompressor() {
@@ -121,13 +116,13 @@ void ChannelPage::createCompressor() {
     const int y = 186 + 33 * i;
     compressorLabels_[s] = new SkinLabel(this);
     place(compressorLabels_[s], QRect(QPoint(740, y), QPoint(840, y + 24)));
-    compressorEdits_[s] = makeEdit(this, COMPRESSOR_EDIT_ID, 2 + i, *SCALES[i], NAMES[i]);
+    compressorEdits_[s] = makeEdit(this, 2 + i, *SCALES[i], NAMES[i]);
     place(compressorEdits_[s], QRect(852, y, 64, 24));
     const ChannelFunction function = FUNCTIONS[i];
     const int code = CODE_THRESHOLD + i;
     connect(compressorEdits_[s], &ValueEdit::valueNotified, this, [this, function, code] {
       write(function, code);
-      follow();
+      commit();
     });
     if (!output_) {
       compressorLabels_[s]->hide();
@@ -234,13 +229,13 @@ void ChannelPage::onGainFader() {
   // Fader positions and the edit's raw value are both tenths of a dB.
   gainEdit_->setRawValue(gainFader_->value());
   write(ChannelFunction::Gain, CODE_CHANNEL_GAIN);
-  follow();
+  commit();
 }
 
 void ChannelPage::onGainEdit() {
   gainFader_->setValue(gainEdit_->rawValue());
   write(ChannelFunction::Gain, CODE_CHANNEL_GAIN);
-  follow();
+  commit();
 }
 
 // All three delay edits hold tenths of a millisecond, as the slider does.
@@ -248,7 +243,7 @@ void ChannelPage::onDelaySlider() {
   for (ValueEdit* edit : delayEdits_)
     edit->setRawValue(delaySlider_->value());
   write(ChannelFunction::Delay, CODE_DELAY);
-  follow();
+  commit();
 }
 
 void ChannelPage::onDelayEdit(int which) {
@@ -257,7 +252,7 @@ void ChannelPage::onDelayEdit(int which) {
     edit->setRawValue(raw);
   delaySlider_->setValue(raw);
   write(ChannelFunction::Delay, CODE_DELAY);
-  follow();
+  commit();
 }
 
 } // namespace kv816

@@ -6,6 +6,7 @@
 #include "ui/controls/slider.h"
 #include "ui/controls/value_edit.h"
 #include "ui/pages/gain_page.h"
+#include "ui/pages/gesture_watch.h"
 
 #include <QGroupBox>
 
@@ -15,10 +16,6 @@ namespace kv816 {
 
 namespace {
 
-constexpr int SLIDER_ID = 5024;
-constexpr int MS_ID = 6024;
-constexpr int METRE_ID = 7024;
-constexpr int INCH_ID = 8024;
 constexpr int SLIDER_STYLE = 1;
 constexpr int SLIDER_DIVISOR = 10; // positions per millisecond
 
@@ -34,7 +31,7 @@ constexpr int INCH_TOP = 472;
 
 } // namespace
 
-DelayPage::DelayPage(ParameterTable& table, QWidget* parent) : Page(2, parent), table_(table) {
+DelayPage::DelayPage(EditSession& edits, QWidget* parent) : Page(2, parent), edits_(edits) {
   setAutoFillBackground(true);
   setBackgroundRole(QPalette::Button);
   for (int c = 0; c < STRIP_COUNT; ++c)
@@ -43,32 +40,33 @@ DelayPage::DelayPage(ParameterTable& table, QWidget* parent) : Page(2, parent), 
   setIoMode(1);
 }
 
-ValueEdit* DelayPage::createEdit(int controlId, int c, const ScaleConfig& scale) {
-  auto* edit = new ValueEdit(controlId + c, this);
+ValueEdit* DelayPage::createEdit(int c, const ScaleConfig& scale) {
+  auto* edit = new ValueEdit(0, this);
   edit->setIndex(c);
   edit->setScale(scale);
   edit->setRawValue(0);
   connect(edit, &ValueEdit::valueNotified, this,
-          [this, c](int, int, int raw) { userChanged(c, raw); });
+          [this, c, edit](int, int, int raw) { userChanged(c, raw, edit); });
   return edit;
 }
 
 void DelayPage::createStrip(int c) {
   Strip& s = strips_[static_cast<size_t>(c)];
   s.frame = new QGroupBox(this);
-  s.slider = new Slider(SLIDER_ID + c, this);
+  s.slider = new Slider(0, this);
+  GestureWatch::install(s.slider, edits_);
   s.slider->setIndex(c);
   s.slider->setStyle(SLIDER_STYLE);
   s.slider->setRange(DELAY_MS_SCALE.min, DELAY_MS_SCALE.max);
   s.slider->setDivisor(SLIDER_DIVISOR);
   s.slider->setValue(0);
   connect(s.slider, &Slider::valueNotified, this,
-          [this, c](int, int, int value) { userChanged(c, value); });
+          [this, c, slider = s.slider](int, int, int value) { userChanged(c, value, slider); });
   // Typed text in the metre and inch edits is read in metres and inches; the position
   // they report is tenths of a millisecond like the others.
-  s.ms = createEdit(MS_ID, c, DELAY_MS_SCALE);
-  s.metres = createEdit(METRE_ID, c, DELAY_M_SCALE);
-  s.inches = createEdit(INCH_ID, c, DELAY_IN_SCALE);
+  s.ms = createEdit(c, DELAY_MS_SCALE);
+  s.metres = createEdit(c, DELAY_M_SCALE);
+  s.inches = createEdit(c, DELAY_IN_SCALE);
 }
 
 void DelayPage::scaleChanged() {
@@ -130,11 +128,10 @@ void DelayPage::showPosition(int c, int position) {
     edit->setRawValue(position);
 }
 
-void DelayPage::userChanged(int c, int position) {
+void DelayPage::userChanged(int c, int position, const QObject* control) {
   showPosition(c, position);
-  table_.setParameter(indexOf(ChannelFunction::Delay, c), itemRaw(c));
-  emit commitRequested(2, c);
-  emit linkFollowRequested(c);
+  edits_.apply({c, ChannelFunction::Delay, -1, EditSource::Page},
+               {{indexOf(ChannelFunction::Delay, c), itemRaw(c)}}, gestureKeyOf(control));
 }
 
 } // namespace kv816

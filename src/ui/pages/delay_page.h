@@ -5,13 +5,11 @@
 //
 // The slider and the three edits of a strip always hold one position in tenths of a
 // millisecond (0..5000). applyCode takes the channel as its code and the Delay word as its
-// value and never writes back. A user edit writes the entry with its send mark, then asks
-// the main window to commit item c (commitRequested(2, c)) and afterwards to copy the
-// channel to its linked channels (linkFollowRequested(c)); the early write keeps a device
-// notification handled before the queued commit from wiping the user's value.
+// value and never writes back. A user edit goes through the edit session at once (table,
+// send mark, linked channels, one undo step per typed value or slider burst).
 
 #include "dsp/scale_config.h"
-#include "model/parameter_table.h"
+#include "edit/edit_session.h"
 #include "ui/pages/page.h"
 
 #include <array>
@@ -28,7 +26,7 @@ class DelayPage : public Page {
 public:
   static constexpr int STRIP_COUNT = 12;
 
-  DelayPage(ParameterTable& table, QWidget* parent);
+  DelayPage(EditSession& edits, QWidget* parent);
 
   void setIoMode(int ioMode) override;
   void refreshTexts() override;
@@ -36,7 +34,7 @@ public:
   void applyCode(int code, int value, int pageNumber) override;
   // Item c = 0..11: the Delay word of the strip's position, trunc(ms x 48 + 0.5); -1 for
   // any other item.
-  int itemRaw(int item) const override;
+  int itemRaw(int item) const;
 
   QGroupBox* frame(int channel) const { return strips_.at(channel).frame; }
   Slider* slider(int channel) const { return strips_.at(channel).slider; }
@@ -57,12 +55,12 @@ private:
   };
 
   void createStrip(int channel);
-  ValueEdit* createEdit(int controlId, int channel, const ScaleConfig& scale);
+  ValueEdit* createEdit(int channel, const ScaleConfig& scale);
   void placeStrip(int channel);
   void showPosition(int channel, int position);
-  void userChanged(int channel, int position);
+  void userChanged(int channel, int position, const QObject* control);
 
-  ParameterTable& table_;
+  EditSession& edits_;
   std::array<Strip, STRIP_COUNT> strips_{};
 };
 

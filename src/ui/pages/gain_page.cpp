@@ -10,6 +10,7 @@
 #include "ui/controls/slider.h"
 #include "ui/controls/ui_text.h"
 #include "ui/controls/value_edit.h"
+#include "ui/pages/gesture_watch.h"
 
 #include <QGroupBox>
 
@@ -21,10 +22,6 @@ namespace {
 
 constexpr int STRIP_LEFT[GainPage::STRIP_COUNT] = {10,  96,  182, 268, 370, 456,
                                                    542, 628, 714, 800, 886, 972};
-constexpr int MUTE_ID = 4024;
-constexpr int POLARITY_ID = 4124;
-constexpr int FADER_ID = 5024;
-constexpr int EDIT_ID = 6024;
 constexpr int MUTE_ITEM = 0;
 constexpr int POLARITY_ITEM = 12;
 constexpr int GAIN_ITEM = 24;
@@ -64,7 +61,7 @@ bool GainPage::isStripShown(int channel, int ioMode) {
   return isActiveChannel(channel, activeChannelsOf(ioMode));
 }
 
-GainPage::GainPage(ParameterTable& table, QWidget* parent) : Page(1, parent), table_(table) {
+GainPage::GainPage(EditSession& edits, QWidget* parent) : Page(1, parent), edits_(edits) {
   setAutoFillBackground(true);
   setBackgroundRole(QPalette::Button);
   for (int c = 0; c < STRIP_COUNT; ++c)
@@ -76,16 +73,19 @@ GainPage::GainPage(ParameterTable& table, QWidget* parent) : Page(1, parent), ta
 void GainPage::createStrip(int c) {
   Strip& s = strips_[static_cast<size_t>(c)];
   s.frame = new QGroupBox(this);
-  s.mute = new SkinButton(MUTE_ID + c, this);
-  s.polarity = new SkinButton(POLARITY_ID + c, this);
+  s.mute = new SkinButton(0, this);
+  s.polarity = new SkinButton(0, this);
   for (SkinButton* button : {s.mute, s.polarity}) {
+    const int item = (button == s.mute ? MUTE_ITEM : POLARITY_ITEM) + c;
     button->setUserValue(c);
     button->setCheckState(SkinButton::OFF);
-    connect(button, &SkinButton::notified, this, [this](int id, int) { buttonToggled(id); });
+    connect(button, &SkinButton::notified, this,
+            [this, c, item, button] { commit(c, item, button); });
   }
   s.polarity->setText(QStringLiteral("\u00D8")); // the polarity sign in every language
 
-  s.fader = new Slider(FADER_ID + c, this);
+  s.fader = new Slider(0, this);
+  GestureWatch::install(s.fader, edits_);
   s.fader->setIndex(c);
   s.fader->setStyle(0);
   s.fader->setRange(CHANNEL_GAIN_SCALE.min, CHANNEL_GAIN_SCALE.max);
@@ -99,7 +99,7 @@ void GainPage::createStrip(int c) {
   s.meter->setSegmentHeight(METER_SEGMENT_ROWS);
   s.meter->setMeter(QColor(0, 0, 0, 0), QPixmap(), 0, FADER_HEIGHT);
 
-  s.edit = new ValueEdit(EDIT_ID + c, this);
+  s.edit = new ValueEdit(0, this);
   s.edit->setIndex(c);
   s.edit->setScale(CHANNEL_GAIN_SCALE);
   s.edit->setRawValue(0);
@@ -177,27 +177,22 @@ int GainPage::itemRaw(int item) const {
   return s.edit->rawValue() + GAIN_ZERO;
 }
 
-void GainPage::buttonToggled(int controlId) {
-  if (controlId >= MUTE_ID && controlId < MUTE_ID + STRIP_COUNT)
-    commit(controlId - MUTE_ID, MUTE_ITEM + controlId - MUTE_ID);
-  else if (controlId >= POLARITY_ID && controlId < POLARITY_ID + STRIP_COUNT)
-    commit(controlId - POLARITY_ID, POLARITY_ITEM + controlId - POLARITY_ID);
-}
-
 void GainPage::faderMoved(int c, int position) {
-  strips_[static_cast<size_t>(c)].edit->setRawValue(position);
-  commit(c, GAIN_ITEM + c);
+  const Strip& s = strips_[static_cast<size_t>(c)];
+  s.edit->setRawValue(position);
+  commit(c, GAIN_ITEM + c, s.fader);
 }
 
 void GainPage::editChanged(int c, int raw) {
-  strips_[static_cast<size_t>(c)].fader->setValue(raw);
-  commit(c, GAIN_ITEM + c);
+  const Strip& s = strips_[static_cast<size_t>(c)];
+  s.fader->setValue(raw);
+  commit(c, GAIN_ITEM + c, s.edit);
 }
 
-void GainPage::commit(int c, int item) {
-  table_.setParameter(indexOf(functionOfItem(item), c), itemRaw(item));
-  emit commitRequested(1, item);
-  emit linkFollowRequested(c);
+void GainPage::commit(int c, int item, const QObject* control) {
+  const ChannelFunction function = functionOfItem(item);
+  edits_.apply({c, function, -1, EditSource::Page}, {{indexOf(function, c), itemRaw(item)}},
+               gestureKeyOf(control));
 }
 
 } // namespace kv816

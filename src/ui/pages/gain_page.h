@@ -6,13 +6,11 @@
 // Items: mute c, polarity 12 + c, gain 24 + c, meter 36 + c (c = 0..3 inputs A-D,
 // 4..11 outputs 1-8). applyCode takes those item numbers as codes with the raw parameter
 // value (the meter code takes the channel's meter byte); nothing it sets is written back.
-// A user edit writes the entry into the table with its send mark, then asks the main
-// window to commit the item (commitRequested(1, item)) and afterwards to copy the
-// channel to its linked channels (linkFollowRequested(c)). The table is written at once
-// so that a device notification handled before the queued commit shows the user's value
-// instead of wiping it.
+// A user edit goes through the edit session at once (table, send mark, linked channels,
+// one undo step per click, typed value or fader burst), so that a device notification
+// handled afterwards shows the user's value instead of wiping it.
 
-#include "model/parameter_table.h"
+#include "edit/edit_session.h"
 #include "ui/pages/page.h"
 
 #include <QString>
@@ -35,13 +33,13 @@ public:
   static constexpr int ITEM_COUNT = 36;
   static constexpr int METER_SEGMENTS = 15;
 
-  GainPage(ParameterTable& table, QWidget* parent);
+  GainPage(EditSession& edits, QWidget* parent);
 
   void setIoMode(int ioMode) override;
   void refreshTexts() override;
   void applyCode(int code, int value, int pageNumber) override;
   // Mute and polarity items 1 or 0, gain items dB x 10 + 360; -1 for any other item.
-  int itemRaw(int item) const override;
+  int itemRaw(int item) const;
 
   // What the gain and delay pages share: the left edge of strip c in design units, the
   // strip's caption in the current language ("IN A", "OUT 1") and whether the I/O mode
@@ -72,12 +70,11 @@ private:
 
   void createStrip(int channel);
   void placeStrip(int channel);
-  void buttonToggled(int controlId);
   void faderMoved(int channel, int position);
   void editChanged(int channel, int raw);
-  void commit(int channel, int item);
+  void commit(int channel, int item, const QObject* control);
 
-  ParameterTable& table_;
+  EditSession& edits_;
   std::array<Strip, STRIP_COUNT> strips_{};
   int ioMode_ = 1;
 };

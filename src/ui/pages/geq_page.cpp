@@ -11,6 +11,7 @@
 #include "ui/controls/skin_palette.h"
 #include "ui/controls/slider.h"
 #include "ui/controls/ui_text.h"
+#include "ui/pages/gesture_watch.h"
 #include "ui/shell/tab_layout.h"
 
 #include <QFontMetrics>
@@ -46,8 +47,8 @@ double gainDb(int raw) {
 
 } // namespace
 
-GeqPage::GeqPage(ParameterTable& table, QWidget* parent)
-    : Page(PAGE_GEQ_FIRST, parent), table_(table) {
+GeqPage::GeqPage(const ParameterTable& table, EditSession& edits, QWidget* parent)
+    : Page(PAGE_GEQ_FIRST, parent), table_(table), edits_(edits) {
   createControls();
   setUpGraph();
   refreshTexts();
@@ -56,7 +57,8 @@ GeqPage::GeqPage(ParameterTable& table, QWidget* parent)
 
 void GeqPage::createControls() {
   for (int n = 0; n < GEQ_BAND_COUNT; ++n) {
-    auto* slider = new Slider(SLIDER_ID, this);
+    auto* slider = new Slider(0, this);
+    GestureWatch::install(slider, edits_);
     slider->setStyle(SLIDER_STYLE);
     slider->setRange(-GAIN_LIMIT, GAIN_LIMIT);
     slider->setDivisor(10);
@@ -80,7 +82,7 @@ void GeqPage::createControls() {
     scaleLabels_[k] = label;
   }
   for (int i = 0; i < 2; ++i) {
-    auto* button = new SkinButton(BUTTON_ID, this);
+    auto* button = new SkinButton(0, this);
     button->setUserValue(i);
     connect(button, &SkinButton::notified, this, [this](int, int index) { onButton(index); });
     buttons_[i] = button;
@@ -89,6 +91,7 @@ void GeqPage::createControls() {
   buttons_[BYPASS_BUTTON]->setCheckState(SkinButton::OFF);
   graph_ = new ResponseGraph(this);
   connect(graph_, &ResponseGraph::graphNotified, this, &GeqPage::onGraphChanged);
+  GestureWatch::install(graph_, edits_);
 }
 
 void GeqPage::setUpGraph() {
@@ -236,25 +239,33 @@ void GeqPage::setBypassShown(bool on) {
   buttons_[BYPASS_BUTTON]->setCheckState(on ? SkinButton::ON : SkinButton::OFF);
 }
 
-void GeqPage::write(ChannelFunction function, int band, int value) {
+void GeqPage::addEdit(std::vector<ParameterEdit>& edits, ChannelFunction function, int band,
+                      int value) const {
   const int index = indexOf(function, band);
   if (index != IDX_NONE)
-    table_.setParameter(index, value);
+    edits.push_back({index, value});
 }
 
-void GeqPage::writeBand(int band) {
+void GeqPage::addBand(std::vector<ParameterEdit>& edits, int band) const {
   const int point = band + BAND_POINT_OFFSET;
-  write(ChannelFunction::GeqType, band, graph_->pointBandType(point));
-  write(ChannelFunction::GeqFreq, band, encodeFrequency(graph_->pointFrequency(point)));
-  write(ChannelFunction::GeqGain, band, graph_->pointGain(point) + EQ_GAIN_ZERO);
+  addEdit(edits, ChannelFunction::GeqType, band, graph_->pointBandType(point));
+  addEdit(edits, ChannelFunction::GeqFreq, band, encodeFrequency(graph_->pointFrequency(point)));
+  addEdit(edits, ChannelFunction::GeqGain, band, graph_->pointGain(point) + EQ_GAIN_ZERO);
+}
+
+void GeqPage::apply(ChannelFunction function, int band, EditSource source,
+                    const std::vector<ParameterEdit>& edits, const QObject* control) {
+  edits_.apply({channel(), function, band, source}, edits, control ? gestureKeyOf(control) : 0);
 }
 
 void GeqPage::onSliderMoved(int band, int value) {
   if (band < 0 || band >= GEQ_BAND_COUNT)
     return;
   graph_->setBandGain(value / 10.0, band);
-  write(ChannelFunction::GeqGain, band, graph_->pointGain(band + BAND_POINT_OFFSET) + EQ_GAIN_ZERO);
-  emit linkFollowRequested(channel());
+  std::vector<ParameterEdit> edits;
+  addEdit(edits, ChannelFunction::GeqGain, band,
+          graph_->pointGain(band + BAND_POINT_OFFSET) + EQ_GAIN_ZERO);
+  apply(ChannelFunction::GeqGain, band, EditSource::Page, edits, sliders_[band]);
 }
 
 void GeqPage::onGraphChanged(int wparam, int lparam) {
@@ -262,8 +273,9 @@ void GeqPage::onGraphChanged(int wparam, int lparam) {
   if (wparam != 0 || lparam < 0 || lparam >= GEQ_BAND_COUNT)
     return;
   sliders_[lparam]->setValue(graph_->pointGain(lparam + BAND_POINT_OFFSET));
-  writeBand(lparam);
-  emit linkFollowRequested(channel());
+  std::vector<ParameterEdit> edits;
+  addBand(edits, lparam);
+  apply(ChannelFunction::GeqGain, lparam, EditSource::Graph, edits, graph_);
 }
 
 void GeqPage::onButton(int index) {
@@ -283,9 +295,11 @@ void GeqPage::resetBands() {
     graph_->setBandGain(0, n);
     graph_->setBandFrequency(CENTRE_FREQUENCIES[n], n);
     graph_->setBandQ(GEQ_Q, n);
-    writeBand(n);
   }
-  emit linkFollowRequested(channel());
+  std::vector<ParameterEdit> edits;
+  for (int n = 0; n < GEQ_BAND_COUNT; ++n)
+    addBand(edits, n);
+  apply(ChannelFunction::GeqGain, -1, EditSource::Reset, edits);
 }
 
 void GeqPage::toggleBypass() {
@@ -300,8 +314,9 @@ void GeqPage::toggleBypass() {
   } else {
     reloadGains();
   }
-  write(ChannelFunction::GeqBypass, 0, on ? 1 : 0);
-  emit linkFollowRequested(channel());
+  std::vector<ParameterEdit> edits;
+  addEdit(edits, ChannelFunction::GeqBypass, 0, on ? 1 : 0);
+  apply(ChannelFunction::GeqBypass, -1, EditSource::Bypass, edits);
 }
 
 } // namespace kv816

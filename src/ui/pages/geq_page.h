@@ -3,15 +3,16 @@
 // labels and dB scales, the response graph of the summed bands, and the reset and bypass
 // buttons. One page serves the four inputs; showChannel picks the input.
 //
-// Every user edit is written into the parameter table with its send mark, then the page
-// asks the main window to copy the input to the inputs linked with it
-// (linkFollowRequested). Device values arrive through applyCode and only move the controls.
+// Every user edit goes through the edit session (table, send mark, linked inputs, one undo
+// step per gesture). Device values arrive through applyCode and only move the controls.
 // GUI thread only.
 
+#include "edit/edit_session.h"
 #include "model/channel_layout.h"
 #include "ui/pages/page.h"
 
 #include <array>
+#include <vector>
 
 namespace kv816 {
 
@@ -24,8 +25,6 @@ class Slider;
 class GeqPage : public Page {
   Q_OBJECT
 public:
-  static constexpr int SLIDER_ID = 6024;
-  static constexpr int BUTTON_ID = 7024;
   static constexpr int RESET_BUTTON = 0;
   static constexpr int BYPASS_BUTTON = 1;
 
@@ -43,7 +42,7 @@ public:
       250,  315,  400,  500,  630,  800,   1000,  1300,  1600, 2000, 2500,
       3150, 4000, 5000, 6300, 8000, 10000, 13000, 16000, 18000};
 
-  GeqPage(ParameterTable& table, QWidget* parent);
+  GeqPage(const ParameterTable& table, EditSession& edits, QWidget* parent);
 
   void refreshTexts() override;
   // Page numbers 3..6 show inputs A..D and load the input's words from the table; other
@@ -82,11 +81,15 @@ private:
   void setBypassShown(bool on);
   void reloadGains();
   void showGain(int band, int raw);
-  void writeBand(int band);
-  void write(ChannelFunction function, int band, int value);
+  void addBand(std::vector<ParameterEdit>& edits, int band) const;
+  void addEdit(std::vector<ParameterEdit>& edits, ChannelFunction function, int band,
+               int value) const;
+  void apply(ChannelFunction function, int band, EditSource source,
+             const std::vector<ParameterEdit>& edits, const QObject* control = nullptr);
   int indexOf(ChannelFunction function, int band) const;
 
-  ParameterTable& table_;
+  const ParameterTable& table_;
+  EditSession& edits_;
   std::array<Slider*, GEQ_BAND_COUNT> sliders_{};
   std::array<SkinLabel*, GEQ_BAND_COUNT> bandLabels_{};
   std::array<SkinLabel*, 18> scaleLabels_{};

@@ -1,7 +1,6 @@
 #include "ui/pages/home_page.h"
 
 #include "model/link_groups.h"
-#include "model/parameter_table.h"
 #include "ui/controls/skin_button.h"
 #include "ui/controls/skin_combo_box.h"
 #include "ui/controls/skin_label.h"
@@ -56,8 +55,7 @@ int outputJumpPage(int jump, int output) {
 
 } // namespace
 
-HomePage::HomePage(ParameterTable& table, QWidget* parent)
-    : Page(PAGE_HOME, parent), table_(table) {
+HomePage::HomePage(EditSession& edits, QWidget* parent) : Page(PAGE_HOME, parent), edits_(edits) {
   setAutoFillBackground(false);
   for (int i = 0; i < INPUT_COUNT; ++i)
     createInputStrip(i);
@@ -192,11 +190,10 @@ int HomePage::linkGroup(int channel) const {
   return 0;
 }
 
-// The chosen group's own channel is the source the linked channels copy.
 void HomePage::linkChosen(int channel) {
   const int group = linkGroup(channel);
-  table_.setParameter(indexOf(ChannelFunction::LinkMask, channel), maskOfGroup(group));
-  emit linkFollowRequested(isInput(channel) ? group : INPUT_COUNT + group);
+  edits_.apply({channel, ChannelFunction::LinkMask, -1, EditSource::LinkGroup},
+               {{indexOf(ChannelFunction::LinkMask, channel), maskOfGroup(group)}});
 }
 
 void HomePage::routeToggled(int output) {
@@ -205,7 +202,9 @@ void HomePage::routeToggled(int output) {
   for (int k = 0; k < INPUT_COUNT; ++k)
     if (strip.routes[static_cast<size_t>(k)]->checkState() == SkinButton::ON)
       routing |= 1 << k;
-  table_.setParameter(indexOf(ChannelFunction::Routing, INPUT_COUNT + output), routing);
+  const int channel = INPUT_COUNT + output;
+  edits_.apply({channel, ChannelFunction::Routing, -1, EditSource::Page},
+               {{indexOf(ChannelFunction::Routing, channel), routing}});
 }
 
 void HomePage::jumpPressed(int controlId, int strip) {

@@ -4,11 +4,11 @@
 // channel's other settings and, on an output, four routing buttons that choose which
 // inputs feed it. Black connector lines draw each input as a bus meeting the outputs.
 //
-// Edits: a link list writes the channel's LinkMask (1 << group) and asks the main window
-// to let linked channels follow the group's own channel (channel g for an input group g,
-// 4 + g for an output group); a routing button writes the output's Routing word from all
-// four of its buttons, hidden ones included, and asks for nothing else. Device values
-// arrive through applyCode and only change what the controls show.
+// Edits, each one undo step through the edit session: a link list writes the channel's
+// LinkMask (1 << group), and the edit session lets the linked channels follow the group's
+// own channel (channel g for an input group g, 4 + g for an output group); a routing
+// button writes the output's Routing word from all four of its buttons, hidden ones
+// included. Device values arrive through applyCode and only change what the controls show.
 //
 // Controls carry object names for lookup: "inputName<i>", "outputName<o>", "inputLink<i>",
 // "outputLink<o>",
@@ -16,6 +16,7 @@
 // GEQ, Delay) and "outputJump<o>_<k>" (Gain, X_Over, GEQ, Limit, Delay, Mute).
 // GUI thread only.
 
+#include "edit/edit_session.h"
 #include "model/channel_layout.h"
 #include "ui/pages/page.h"
 
@@ -23,7 +24,6 @@
 
 namespace kv816 {
 
-class ParameterTable;
 class SkinButton;
 class SkinComboBox;
 class SkinLabel;
@@ -31,7 +31,7 @@ class SkinLabel;
 class HomePage : public Page {
   Q_OBJECT
 public:
-  HomePage(ParameterTable& table, QWidget* parent);
+  HomePage(EditSession& edits, QWidget* parent);
 
   // Shows the first I inputs and O outputs of the mode (any value above 3 shows all), trims
   // or extends the link lists of the shown strips (a selection past the new end moves to the
@@ -42,7 +42,7 @@ public:
   // output o. Other codes are ignored; `pageNumber` is not used.
   void applyCode(int code, int value, int pageNumber) override;
   // The selection of the channel's link list (0 for a value that is no channel).
-  int linkGroup(int channel) const override;
+  int linkGroup(int channel) const;
 
   int inputCount() const { return inputCount_; }
   int outputCount() const { return outputCount_; }
@@ -77,7 +77,7 @@ private:
   void layoutStrips();
   void paintConnectors(QPainter& painter) const;
 
-  ParameterTable& table_;
+  EditSession& edits_;
   int inputCount_ = INPUT_COUNT;
   int outputCount_ = OUTPUT_COUNT;
   std::array<InputStrip, INPUT_COUNT> inputs_{};

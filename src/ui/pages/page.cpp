@@ -30,14 +30,4 @@ void Page::applyCode(int code, int value, int pageNumber) {
   (void)pageNumber;
 }
 
-int Page::itemRaw(int item) const {
-  (void)item;
-  return -1;
-}
-
-int Page::linkGroup(int channel) const {
-  (void)channel;
-  return 0;
-}
-
 } // namespace kv816

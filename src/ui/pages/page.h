@@ -3,8 +3,8 @@
 // input, output). Pages are laid out in design units of a 1100 x 768 window and scaled by
 // the factors the main window passes before every move. GUI thread only.
 //
-// A page asks the main window for things by emitting a signal; the main window takes them
-// as queued calls, so they run after the page's own handling has finished.
+// A page makes every user edit through the edit session; it asks the main window to show a
+// page by a signal the main window takes as a queued call.
 
 #include <QRect>
 #include <QWidget>
@@ -41,15 +41,9 @@ public:
   // Input page: the level meter, as a mask of lit segments (plus 256 for the clip lamp).
   virtual int meterSegmentCount() const { return 9; }
   virtual void setMeterMask(int mask) { (void)mask; }
-  // Gain page (items 0..35) and delay page (items 0..11): the raw value of an item, or -1.
-  virtual int itemRaw(int item) const;
-  // Home page: the link group of a channel 0..11 as its link lists show it.
-  virtual int linkGroup(int channel) const;
 
 signals:
-  void showPageRequested(int pageNumber);   // show a page by number
-  void linkFollowRequested(int channel);    // copy the channel to the channels linked with it
-  void commitRequested(int page, int item); // page 1 gain, 2 delay: write item's raw value
+  void showPageRequested(int pageNumber); // show a page by number
 
 protected:
   virtual void scaleChanged() {}

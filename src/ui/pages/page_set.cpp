@@ -13,15 +13,15 @@ constexpr int FIRST_INPUT_PAGE = 7;
 constexpr int FIRST_OUTPUT_PAGE = 11;
 } // namespace
 
-PageSet createPages(QWidget* parent, ParameterTable& table) {
+PageSet createPages(QWidget* parent, ParameterTable& table, EditSession& edits) {
   PageSet set;
   auto put = [&set](PageSlot slot, Page* page) { set.pages[static_cast<size_t>(slot)] = page; };
-  put(PageSlot::Home, new HomePage(table, parent));
-  put(PageSlot::Gain, new GainPage(table, parent));
-  put(PageSlot::Delay, new DelayPage(table, parent));
-  put(PageSlot::Geq, new GeqPage(table, parent));
-  put(PageSlot::Input, new ChannelPage(table, FIRST_INPUT_PAGE, parent));
-  put(PageSlot::Output, new ChannelPage(table, FIRST_OUTPUT_PAGE, parent));
+  put(PageSlot::Home, new HomePage(edits, parent));
+  put(PageSlot::Gain, new GainPage(edits, parent));
+  put(PageSlot::Delay, new DelayPage(edits, parent));
+  put(PageSlot::Geq, new GeqPage(table, edits, parent));
+  put(PageSlot::Input, new ChannelPage(table, edits, FIRST_INPUT_PAGE, parent));
+  put(PageSlot::Output, new ChannelPage(table, edits, FIRST_OUTPUT_PAGE, parent));
   return set;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The six pages of the main window, in the main window's order, and how they are made.
 
+#include "edit/edit_session.h"
 #include "model/parameter_table.h"
 #include "ui/pages/page.h"
 #include "ui/shell/parameter_routes.h"
@@ -23,10 +24,11 @@ struct PageSet {
 };
 
 // Creates the six pages as children of `parent` (the main window's tab area); the pages
-// write the user's edits into `table`.
-using PageFactory = std::function<PageSet(QWidget* parent, ParameterTable& table)>;
+// show `table` and make every user edit through `edits`.
+using PageFactory =
+    std::function<PageSet(QWidget* parent, ParameterTable& table, EditSession& edits)>;
 
 // The program's pages.
-PageSet createPages(QWidget* parent, ParameterTable& table);
+PageSet createPages(QWidget* parent, ParameterTable& table, EditSession& edits);
 
 } // namespace kv816

@@ -1,6 +1,8 @@
 #include "ui/shell/main_window.h"
 
 #include "i18n/text.h"
+#include "model/channel_layout.h"
+#include "model/link_groups.h"
 #include "ui/controls/ui_text.h"
 #include "ui/shell/app_icon.h"
 #include "ui/shell/device_session.h"
@@ -43,7 +45,7 @@ QString demoDeviceText() {
 } // namespace
 
 MainWindow::MainWindow(DeviceSession& session, const PageFactory& pages, QWidget* parent)
-    : QMainWindow(parent), session_(session), client_(new QWidget(this)),
+    : QMainWindow(parent), session_(session), edits_(session.table()), client_(new QWidget(this)),
       frame_(new QFrame(client_)), tabArea_(new QWidget(client_)), tabs_(new TabRow(tabArea_)) {
   setWindowTitle(QString::fromLatin1(TITLE));
   setWindowIcon(applicationIcon());
@@ -56,7 +58,10 @@ MainWindow::MainWindow(DeviceSession& session, const PageFactory& pages, QWidget
   }
   commands_ = new ProgramCommands(*this, session_);
   buildMenus();
-  pages_ = pages(tabArea_, session_.table());
+  pages_ = pages(tabArea_, session_.table(), edits_);
+  edits_.addListener([this](const std::vector<int>& indexes, EditOrigin origin) {
+    editsApplied(indexes, origin);
+  });
   for (Page* page : pages_.pages)
     connectPage(page);
   hideAllPagesBut(pages_.home());
@@ -83,8 +88,6 @@ void MainWindow::initialise() {
 
 void MainWindow::connectPage(Page* page) {
   connect(page, &Page::showPageRequested, this, &MainWindow::showPageNumber, Qt::QueuedConnection);
-  connect(page, &Page::linkFollowRequested, this, &MainWindow::followLink, Qt::QueuedConnection);
-  connect(page, &Page::commitRequested, this, &MainWindow::commitValue, Qt::QueuedConnection);
 }
 
 void MainWindow::hideAllPagesBut(Page* shown) {
@@ -106,6 +109,7 @@ QMenu* MainWindow::menuAt(int position) const {
 
 void MainWindow::applyIoMode(int mode) {
   ioMode_ = mode;
+  edits_.setActiveChannels(activeChannelsOf(mode));
   updateMenuChecks();
   for (Page* page : {pages_.home(), pages_.gain(), pages_.delay()})
     page->setIoMode(mode);
@@ -160,19 +164,15 @@ void MainWindow::showTab(int tab) {
 
 // The gain and delay pages are refreshed from the table whenever they are shown.
 void MainWindow::requestGainRefresh() {
-  for (int i = 0; i < 4; ++i)
-    for (int offset = 0; offset < 3; ++offset)
-      postRefresh(21 + offset + 172 * i);
-  for (int o = 0; o < 8; ++o)
-    for (int offset = 0; offset < 3; ++offset)
-      postRefresh(716 + offset + 54 * o);
+  for (int c = 0; c < CHANNEL_COUNT; ++c)
+    for (ChannelFunction function :
+         {ChannelFunction::Mute, ChannelFunction::Phase, ChannelFunction::Gain})
+      postRefresh(indexOf(function, c));
 }
 
 void MainWindow::requestDelayRefresh() {
-  for (int i = 0; i < 4; ++i)
-    postRefresh(24 + 172 * i);
-  for (int o = 0; o < 8; ++o)
-    postRefresh(719 + 54 * o);
+  for (int c = 0; c < CHANNEL_COUNT; ++c)
+    postRefresh(indexOf(ChannelFunction::Delay, c));
 }
 
 void MainWindow::postRefresh(int index) {

@@ -1,10 +1,12 @@
 #pragma once
 // The program's only top-level window: menu, tab row, the six pages and the three status
-// cells. It routes every changed parameter to the page that shows it, runs the pages'
-// requests (show a page, linked channels follow, commit a value) and the menu commands.
+// cells. It owns the edit session every user edit goes through, routes every changed
+// parameter to the page that shows it, and runs the pages' page requests and the menu
+// commands, Undo and Redo among them.
 //
 // GUI thread only. The link reaches it through QtLinkEvents (handleNotify, showMessage).
 
+#include "edit/edit_session.h"
 #include "i18n/language.h"
 #include "link/link_events.h"
 #include "ui/pages/page_set.h"
@@ -54,10 +56,14 @@ public:
   // The one message box routine: modal, owned by this window; an empty caption is "T509".
   MessageButton showMessage(MessageKind kind, const QString& text, const QString& caption = {});
 
-  // Page requests (each also arrives from the pages' signals as a queued call).
+  // A page's request to show a page (also arrives from the pages' signal as a queued call).
   void showPageNumber(int pageNumber);
-  void followLink(int channel);
-  void commitValue(int page, int item);
+  // Undo or redo one step; the pages show the restored values at once.
+  void undo();
+  void redo();
+  // Forgets the undo history (values the history does not know replaced the table); the
+  // status line says so when there was something to forget.
+  void clearEditHistory();
   // Re-labels menu, tabs, pages and status line in the current language.
   void refreshLanguage();
   // The language commands: store the choice, switch Qt's own texts, post the refresh.
@@ -74,6 +80,7 @@ public:
   // The page number on show (the value written into meterView).
   int shownPageNumber() const { return shownPage_; }
   DeviceSession& session() { return session_; }
+  EditSession& edits() { return edits_; }
   // Closes as if the exit question had been answered Yes (the screenshot mode).
   void closeWithoutAsking();
 
@@ -94,6 +101,7 @@ private:
   QAction* addCommand(QMenu* menu, const std::function<void()>& command);
   void buildEditMenu();
   void relabelEditActions();
+  void editsApplied(const std::vector<int>& indexes, EditOrigin origin);
   void openDeployDialog();
   void openNetworkDialog();
   void relabelMenus();
@@ -113,6 +121,7 @@ private:
   bool confirmExit();
 
   DeviceSession& session_;
+  EditSession edits_;
   PageSet pages_;
   ProgramCommands* commands_;
   int ioMode_ = 1;

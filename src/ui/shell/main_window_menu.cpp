@@ -119,13 +119,8 @@ void MainWindow::setLanguage(LanguageIndex language) {
 }
 
 void MainWindow::openDeployDialog() {
-  DeployDialog dialog(session_.table(), ioMode_, messagesOf(*this), this);
+  DeployDialog dialog(session_.table(), edits_, ioMode_, messagesOf(*this), this);
   connect(&dialog, &DeployDialog::showPageRequested, this, &MainWindow::showPageNumber);
-  // The copy tells nobody by itself; the pages on show get the copied values.
-  connect(&dialog, &DeployDialog::parametersCopied, this, [this](const QList<int>& indexes) {
-    for (int index : indexes)
-      postRefresh(index);
-  });
   dialog.exec();
 }
 

@@ -1,27 +1,10 @@
-// The main window's side of the link: notifications, parameter routing, linked channels
-// and committed values.
+// The main window's side of the link: notifications and parameter routing.
 
-#include "model/channel_copy.h"
-#include "model/channel_layout.h"
-#include "model/link_groups.h"
 #include "model/meter.h"
 #include "ui/shell/device_session.h"
 #include "ui/shell/main_window.h"
 
 namespace kv816 {
-
-namespace {
-
-// First index of channel c's gain entries (c 0..3 inputs, 4..11 outputs).
-int gainBase(int channel) {
-  return channel < INPUT_COUNT ? 21 + INPUT_STRIDE * channel
-                               : 716 + OUTPUT_STRIDE * (channel - INPUT_COUNT);
-}
-
-constexpr int GAIN_ITEMS = 36;
-constexpr int DELAY_ITEMS = 12;
-
-} // namespace
 
 void MainWindow::handleNotify(Notify what, int arg) {
   switch (what) {
@@ -34,11 +17,16 @@ void MainWindow::handleNotify(Notify what, int arg) {
   case Notify::ModulesFound:
     emit modulesFound(arg);
     break;
+  case Notify::ReadDone:
+    // The table now holds the device's values (reconnect, preset recall): the history's
+    // old values no longer describe it.
+    clearEditHistory();
+    break;
   case Notify::TaskDone:
     emit deviceReadDone();
     break;
   default:
-    break; // read done and progress hidden need nothing here
+    break; // progress hidden needs nothing here
   }
 }
 
@@ -63,32 +51,6 @@ void MainWindow::routeParameter(int index) {
       break;
     }
   }
-}
-
-void MainWindow::followLink(int channel) {
-  if (!isValidChannel(channel))
-    return;
-  const ActiveChannels shown = activeChannelsOf(ioMode_);
-  LinkGroups groups{};
-  for (int c = 0; c < CHANNEL_COUNT; ++c)
-    groups[static_cast<size_t>(c)] = pages_.home()->linkGroup(c);
-  for (int index : propagateLink(session_.table(), channel, shown, groups))
-    postRefresh(index);
-}
-
-void MainWindow::commitValue(int page, int item) {
-  int raw = -1;
-  int index = -1;
-  if (page == 1 && item >= 0 && item < GAIN_ITEMS) {
-    raw = pages_.gain()->itemRaw(item);
-    index = gainBase(item % 12) + item / 12;
-  } else if (page == 2 && item >= 0 && item < DELAY_ITEMS) {
-    raw = pages_.delay()->itemRaw(item);
-    index = gainBase(item) + 3;
-  }
-  // A page that cannot give the value leaves the table alone.
-  if (index >= 0 && raw >= 0)
-    session_.table().setParameter(index, raw);
 }
 
 } // namespace kv816

@@ -56,8 +56,10 @@ void ProgramCommands::importFile() {
     window_.showMessage(MessageKind::Ok, uiText(Text::NoFiles));
     return;
   }
-  // No link check here: the import task reports a missing device itself.
+  // No link check here: the import task reports a missing device itself. The file's
+  // values replace the table, so the history no longer describes it.
   session_.link().taskFlags().set(TASK_IMPORT, 1);
+  window_.clearEditHistory();
 }
 
 void ProgramCommands::exportFile() {
