@@ -8,9 +8,9 @@
 
 #include "ctl/ctl_context.h"
 #include "ctl/exit_codes.h"
-#include "ctl/param_names.h"
-#include "ctl/param_values.h"
 #include "ctl/table_print.h"
+#include "edit/param_names.h"
+#include "edit/param_values.h"
 #include "link/link.h"
 
 namespace kv816 {
@@ -33,9 +33,18 @@ std::string lockedPresets(uint32_t mask) {
   return list.empty() ? "none" : list;
 }
 
+// Prints only what the device reported in this run: a device that did not answer the
+// read, or never gave its identity, is a link failure, not a table of defaults.
 int info(DeviceConnection& device, TerminalEvents&) {
-  device.readEntries({IDX_CURRENT_PRESET}, device.timeout());
   const DeviceInfo& info = device.link().deviceInfo();
+  if (!device.readEntries({IDX_CURRENT_PRESET}, device.timeout())) {
+    std::fprintf(stderr, "kv816ctl: the device did not report its current preset in time\n");
+    return EXIT_LINK;
+  }
+  if (info.deviceId.load(relaxed) == 0) {
+    std::fprintf(stderr, "kv816ctl: the device did not report its identity\n");
+    return EXIT_LINK;
+  }
   std::printf("device id: %d\n", info.deviceId.load(relaxed));
   std::printf("current preset: %d\n", device.table().value(IDX_CURRENT_PRESET) & 0xFF);
   std::printf("presets: %d\n", info.presetCount.load(relaxed));

@@ -7,6 +7,7 @@
 
 #include "ctl/ctl_context.h"
 #include "ctl/exit_codes.h"
+#include "edit/param_names.h"
 #include "i18n/text.h"
 #include "link/full_read.h"
 #include "link/link.h"
@@ -86,7 +87,18 @@ int exportFile(DeviceConnection& device, const std::string& file, bool force) {
 
 int importFile(DeviceConnection& device, const std::string& file) {
   device.fileInputs().setName(file);
-  return exitCodeOf(device.runTask(TASK_IMPORT, TASK_TIMEOUT));
+  const std::optional<TaskResult> result = device.runTask(TASK_IMPORT, TASK_TIMEOUT);
+  if (result == TaskResult::NotKept) {
+    constexpr size_t NAMES_SHOWN = 5;
+    const std::vector<int> differing = device.fileInputs().differing();
+    std::string names;
+    for (size_t i = 0; i < differing.size() && i < NAMES_SHOWN; ++i)
+      names += (i == 0 ? "" : ", ") + paramName(differing[i]);
+    std::fprintf(stderr,
+                 "kv816ctl: the device holds other values than the file in %zu entries: %s%s\n",
+                 differing.size(), names.c_str(), differing.size() > NAMES_SHOWN ? ", ..." : "");
+  }
+  return exitCodeOf(result);
 }
 
 int listPresets(DeviceConnection& device) {
@@ -106,10 +118,33 @@ int listPresets(DeviceConnection& device) {
     std::fprintf(stderr, "kv816ctl: the device did not report its preset names in time\n");
     return EXIT_LINK;
   }
-  device.readEntries({IDX_CURRENT_PRESET}, 2s);
+  if (!device.readEntries({IDX_CURRENT_PRESET}, device.timeout())) {
+    std::fprintf(stderr, "kv816ctl: the device did not report its current preset in time\n");
+    return EXIT_LINK;
+  }
   const int current = device.table().value(IDX_CURRENT_PRESET) & 0xFF;
   for (int s = 0; s < PRESET_SLOTS; ++s)
     std::printf("%c%2d  %s\n", s + 1 == current ? '*' : ' ', s + 1, toUtf8(names.name(s)).c_str());
+  return EXIT_OK;
+}
+
+// The device confirmed the recall once the task got past its requests: what follows is
+// only the read of the new values into this program's mirror, which kv816ctl does not
+// need. So a locked preset, whose values cannot be read, or a read cut short, still
+// exits 0 with a note of what happened.
+int recallPreset(DeviceConnection& device, int preset) {
+  requestRecall(device.link(), preset);
+  const std::optional<TaskResult> result = device.runTask(TASK_RECALL, TASK_TIMEOUT);
+  if (result != TaskResult::Done && result != TaskResult::ReadFailed)
+    return exitCodeOf(result);
+  if (device.link().deviceInfo().presetLocked.load(std::memory_order_relaxed) != 0)
+    std::fprintf(stderr,
+                 "kv816ctl: preset %d was recalled; it is locked, so its values cannot be "
+                 "read\n",
+                 preset);
+  else if (result == TaskResult::ReadFailed)
+    std::fprintf(stderr, "kv816ctl: preset %d was recalled; reading its values failed\n", preset);
+  std::printf("preset %d recalled\n", preset);
   return EXIT_OK;
 }
 
@@ -146,12 +181,11 @@ void addPresetCommands(CLI::App& app, CtlContext& ctx) {
   CLI::App* list = app.add_subcommand("presets", "List the device's twelve presets");
   onRun(list, ctx, true, [](DeviceConnection& d) { return listPresets(d); });
 
-  CLI::App* recall = app.add_subcommand("recall", "Run preset N (1-12) in the device");
+  CLI::App* recall = app.add_subcommand(
+      "recall", "Run preset N (1-12) in the device; exit 0 once the device confirmed it, also "
+                "when the preset is locked and its values cannot be read (said on stderr)");
   recall->add_option("N", a->preset, "Preset number")->required()->check(CLI::Range(1, 12));
-  onRun(recall, ctx, true, [a](DeviceConnection& d) {
-    requestRecall(d.link(), a->preset);
-    return exitCodeOf(d.runTask(TASK_RECALL, TASK_TIMEOUT));
-  });
+  onRun(recall, ctx, true, [a](DeviceConnection& d) { return recallPreset(d, a->preset); });
 
   CLI::App* name = app.add_subcommand("name", "Store the name of preset N (1-12)");
   name->add_option("N", a->preset, "Preset number")->required()->check(CLI::Range(1, 12));

@@ -19,13 +19,24 @@ constexpr size_t COMMAND_MAX = 99; // the module takes commands of at most 99 by
 constexpr size_t PASSWORD_MIN = 8; // a hotspot password is empty or at least this long
 constexpr auto WIFI_WAIT = 10s;
 
-// Only printable ASCII reaches the module; the whole command is cut to 99 bytes.
-std::string moduleCommand(std::string_view prefix, std::string_view value) {
-  std::string command(prefix);
-  for (char c : value)
-    if (c >= 0x20 && static_cast<unsigned char>(c) < 0x80)
-      command += c;
-  return command.substr(0, COMMAND_MAX);
+// The module takes printable ASCII only, in commands of at most 99 bytes. A value it
+// could not store as typed is refused before anything is sent, with the reason.
+bool checkModuleText(const char* what, std::string_view prefix, const std::string& value) {
+  for (char c : value) {
+    if (c < 0x20 || static_cast<unsigned char>(c) >= 0x7F) {
+      std::fprintf(stderr,
+                   "kv816ctl: the %s has characters the WiFi module cannot store; use "
+                   "printable ASCII only (letters, digits, space and punctuation)\n",
+                   what);
+      return false;
+    }
+  }
+  if (prefix.size() + value.size() > COMMAND_MAX) {
+    std::fprintf(stderr, "kv816ctl: the %s is longer than the WiFi module takes (%zu characters)\n",
+                 what, COMMAND_MAX - prefix.size());
+    return false;
+  }
+  return true;
 }
 
 std::string address(uint32_t a) {
@@ -36,8 +47,7 @@ std::string address(uint32_t a) {
 // The text after the Get prefix of a string reply ("Get_HotSSID:Stage" gives "Stage").
 std::string replyValue(const ModuleCommands& m, int s, std::string_view prefix) {
   const std::string text = m.text(s);
-  const size_t at = text.find(prefix);
-  return at == std::string::npos ? std::string() : text.substr(at + prefix.size());
+  return text.starts_with(prefix) ? text.substr(prefix.size()) : std::string();
 }
 
 int show(DeviceConnection& device) {
@@ -84,11 +94,12 @@ int change(DeviceConnection& device, TerminalEvents& events,
   return EXIT_OK;
 }
 
-bool checkSsid(const std::string& ssid) {
-  if (!moduleCommand("", ssid).empty())
-    return true;
-  std::fprintf(stderr, "kv816ctl: %s\n", std::string(langText(Text::SsidEmpty)).c_str());
-  return false;
+bool checkSsid(std::string_view prefix, const std::string& ssid) {
+  if (ssid.empty()) {
+    std::fprintf(stderr, "kv816ctl: %s\n", std::string(langText(Text::SsidEmpty)).c_str());
+    return false;
+  }
+  return checkModuleText("name", prefix, ssid);
 }
 } // namespace
 
@@ -123,18 +134,19 @@ void addWifiCommands(CLI::App& app, CtlContext& ctx) {
       hot,
       [a](DeviceConnection& d, TerminalEvents& e) {
         return change(d, e,
-                      {{module_slot::SET_HOT_SSID, moduleCommand("Set_HotSSID:", a->ssid)},
-                       {module_slot::SET_HOT_PW, moduleCommand("Set_HotPW:", a->password)}},
+                      {{module_slot::SET_HOT_SSID, "Set_HotSSID:" + a->ssid},
+                       {module_slot::SET_HOT_PW, "Set_HotPW:" + a->password}},
                       "Set Hot:OK");
       },
       [a] {
-        const size_t length = moduleCommand("", a->password).size();
+        const size_t length = a->password.size();
         if (length > 0 && length < PASSWORD_MIN) {
           std::fprintf(stderr, "kv816ctl: %s\n",
                        std::string(langText(Text::PasswordTooShort)).c_str());
           return false;
         }
-        return checkSsid(a->ssid);
+        return checkSsid("Set_HotSSID:", a->ssid) &&
+               checkModuleText("password", "Set_HotPW:", a->password);
       });
 
   CLI::App* router = wifi->add_subcommand("router", "Set the router name and password");
@@ -144,11 +156,14 @@ void addWifiCommands(CLI::App& app, CtlContext& ctx) {
       router,
       [a](DeviceConnection& d, TerminalEvents& e) {
         return change(d, e,
-                      {{module_slot::SET_ROUTE_SSID, moduleCommand("Set_RouteSSID:", a->ssid)},
-                       {module_slot::SET_ROUTE_PW, moduleCommand("Set_RoutePW:", a->password)}},
+                      {{module_slot::SET_ROUTE_SSID, "Set_RouteSSID:" + a->ssid},
+                       {module_slot::SET_ROUTE_PW, "Set_RoutePW:" + a->password}},
                       "Set RouteS:OK");
       },
-      [a] { return checkSsid(a->ssid); });
+      [a] {
+        return checkSsid("Set_RouteSSID:", a->ssid) &&
+               checkModuleText("password", "Set_RoutePW:", a->password);
+      });
 
   CLI::App* mode = wifi->add_subcommand("mode", "Switch the module to hotspot or router mode");
   mode->add_option("MODE", a->mode)->required()->check(CLI::IsMember({"hotspot", "router"}));

@@ -122,10 +122,10 @@ uint32_t ModuleCommands::parseDecimal(std::string_view field) {
 ModuleReply ModuleCommands::onModuleReply(std::string_view reply) {
   const std::string_view text = terminated(reply);
   for (const ReplyRule& rule : REPLY_RULES) {
-    const std::size_t at = text.find(rule.prefix);
-    if (at == std::string_view::npos || text.size() <= rule.minLength)
+    // At the start only: a name or password may contain another reply's prefix.
+    if (!text.starts_with(rule.prefix) || text.size() <= rule.minLength)
       continue;
-    const std::string_view field = text.substr(at + rule.prefix.size());
+    const std::string_view field = text.substr(rule.prefix.size());
     ModuleReply result{rule.slot, 0};
     if (rule.parse == Parse::Hex)
       result.value = parseHex(field);

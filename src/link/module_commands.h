@@ -84,8 +84,8 @@ public:
   // 0-16 are ignored.
   void queueModuleCommand(int slot, std::string_view text);
 
-  // The reply handler. `text` ends at its first NUL byte. The first known prefix found
-  // anywhere in the text decides the slot; Get_IP, Get_LinkIP, Get_WiFiMode and the port
+  // The reply handler. `text` ends at its first NUL byte. The known prefix the text starts
+  // with decides the slot; Get_IP, Get_LinkIP, Get_WiFiMode and the port
   // replies need more text than the prefix. A handled reply sets the slot's received flag
   // and clears pending and the retry count. The network transport adds slot 0's value to
   // its discovered list when the returned slot is 0.

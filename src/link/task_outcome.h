@@ -23,6 +23,7 @@ enum class TaskResult : int {
   Locked,       // the device's current preset is locked
   SaveFailed,   // the file could not be written
   NotConfirmed, // the device did not confirm a recall or a name store
+  NotKept,      // the device's read-back differs from what was written
 };
 
 class TaskOutcome {

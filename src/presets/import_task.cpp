@@ -75,6 +75,43 @@ void writeUntilTaken(WorkerSession& s) {
   }
 }
 
+// Words the device keeps for itself (identity, meters) or that this program rewrites on
+// its own (the keep-alive): their read-back says nothing about the import.
+bool deviceOwned(int index) {
+  return index == IDX_DEVICE_ID || index == IDX_HOST_ALIVE ||
+         (index >= IDX_METER_FIRST && index < IDX_METER_FIRST + METER_WORD_COUNT);
+}
+
+// The written entries whose read-back differs from the file.
+std::vector<int> differingEntries(const ParameterTable& table, const std::vector<int32_t>& values) {
+  std::vector<int> differing;
+  const int last = std::min(static_cast<int>(values.size()) - 1, PARAM_COUNT);
+  for (int i = 0; i < last; ++i) {
+    if (!skipped(i) && !deviceOwned(i) &&
+        table.wireValue(i) != static_cast<uint16_t>(values[static_cast<size_t>(i)]))
+      differing.push_back(i);
+  }
+  return differing;
+}
+
+// Reads the table back and compares it with the file: an entry the device dropped after
+// its retries, or holds with another value, fails the import.
+TaskResult verify(WorkerSession& s, const std::vector<int32_t>& values, PresetTaskInputs& inputs) {
+  if (!fullReadWithNotification(s))
+    return TaskResult::LinkDown;
+  if (s.link().deviceInfo().presetLocked.load(relaxed) != 0)
+    return TaskResult::Locked; // "Unable to read encrypted mode!" has been shown
+  if (s.state().readMissing.load(relaxed) > 0) {
+    show(s, Text::ReadDataFailed);
+    return TaskResult::ReadFailed;
+  }
+  inputs.setDiffering(differingEntries(s.table(), values));
+  if (inputs.differing().empty())
+    return TaskResult::Done;
+  show(s, Text::WriteDataFailed);
+  return TaskResult::NotKept;
+}
+
 // Loads and checks the file; on refusal the message has been shown.
 TaskResult loadFile(WorkerSession& s, const PresetTaskInputs& inputs, PresetFile& file) {
   if (file.loadPreset(inputs.name()) != PresetResult::Done) {
@@ -96,10 +133,11 @@ TaskResult loadFile(WorkerSession& s, const PresetTaskInputs& inputs, PresetFile
 }
 } // namespace
 
-TaskResult importTask(WorkerSession& s, const PresetTaskInputs& inputs, TaskOutcome* outcome) {
+TaskResult importTask(WorkerSession& s, PresetTaskInputs& inputs, TaskOutcome* outcome) {
   s.sleepFor(milliseconds(10));
   s.link().taskFlags().clear(TASK_IMPORT);
   TaskResult result = TaskResult::Done;
+  inputs.setDiffering({});
   PresetFile file(inputs.folders());
   if (inputs.name().empty()) {
     show(s, Text::EnterFileName);
@@ -118,10 +156,10 @@ TaskResult importTask(WorkerSession& s, const PresetTaskInputs& inputs, TaskOutc
     writeUntilTaken(s);
     s.sleepFor(milliseconds(100));
     if (linkUp(s))
-      fullReadWithNotification(s);
+      result = verify(s, file.values(), inputs);
   }
   s.progress().hide();
-  if (!linkUp(s)) {
+  if (!linkUp(s) && result != TaskResult::NotKept) {
     if (s.running()) // no message box while the host shuts down
       show(s, Text::WriteDataFailed);
     result = result == TaskResult::Done ? TaskResult::LinkDown : result;

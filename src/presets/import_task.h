@@ -20,8 +20,12 @@ inline constexpr int IMPORT_LAST = 1173;
 // file's model differs from the connected device's identity). Otherwise marks every file
 // entry but the last (and the skipped ones) to send, writes them in batches under the
 // "Update Scene Data" progress until the device has echoed them all, and reads the table
-// back. Ends with "Write Data Failed!" (LinkDown) when the link is down at the end.
-TaskResult importTask(WorkerSession& session, const PresetTaskInputs& inputs,
+// back. Done only when the device reported every entry and holds the file's value in each
+// written one (its own identity, meters and keep-alive word aside); otherwise the entries
+// that differ are left in `inputs` with "Write Data Failed!" (NotKept), or the read shows
+// "Read Data Failed!" (ReadFailed) or finds the preset locked (Locked). Ends with "Write
+// Data Failed!" (LinkDown) when the link is down at the end.
+TaskResult importTask(WorkerSession& session, PresetTaskInputs& inputs,
                       TaskOutcome* outcome = nullptr);
 
 } // namespace kv816

@@ -21,7 +21,7 @@ TEST(ModuleReply, ParsesEachReplyIntoItsSlot) {
       {"Get_IP:C0A80164", GET_IP, 0xC0A80164},          // 192.168.1.100
       {"Get_IP:c0a80164", GET_IP, 0xC0A80164},          // lower-case digits
       {"Get_IP:C0 A8 01 64", GET_IP, 0xA8001064},       // spaces are zero digits; low 32 bits
-      {"xxGet_IP:7F-00-00-01", GET_IP, 0x7F000001},     // prefix anywhere, others skipped
+      {"Get_IP:7F-00-00-01", GET_IP, 0x7F000001},       // other characters skipped
       {"Get_LinkIP:0A000002", GET_LINK_IP, 0x0A000002}, //
       {"Get_WiFiMode:2", GET_WIFI_MODE, 2},             //
       {"Get_TCPPort:1010", GET_TCP_PORT, 1010},         //
@@ -50,6 +50,29 @@ TEST(ModuleReply, ShortFormsAndUnknownTextsAreIgnored) {
     EXPECT_EQ(modules.onModuleReply(reply).slot, -1);
     for (int s = 0; s < MODULE_SLOT_COUNT; ++s)
       EXPECT_FALSE(modules.received(s));
+  }
+}
+
+// A reply is known by its first characters: text that merely contains another reply's
+// prefix (a hotspot name "Get_IP:7F000002") neither answers that slot nor sets its value.
+TEST(ModuleReply, PrefixesCountOnlyAtTheStart) {
+  const struct {
+    const char* reply;
+    int slot;
+  } cases[] = {
+      {"Get_HotSSID:Get_IP:7F000002", GET_HOT_SSID},
+      {"Get_RoutePW:xSet_HotPW:", GET_ROUTE_PW},
+      {"xxGet_IP:7F000001", -1},
+      {" Set_Restart:", -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reply);
+    ModuleCommands modules;
+    EXPECT_EQ(modules.onModuleReply(c.reply).slot, c.slot);
+    EXPECT_FALSE(modules.received(GET_IP));
+    EXPECT_EQ(modules.value(GET_IP), 0u);
+    for (int s = 0; s < MODULE_SLOT_COUNT; ++s)
+      EXPECT_EQ(modules.received(s), s == c.slot) << "slot " << s;
   }
 }
 

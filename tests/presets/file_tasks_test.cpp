@@ -1,5 +1,6 @@
 // Export and import of preset files against the simulated device.
 
+#include <atomic>
 #include <filesystem>
 
 #include "presets/preset_codec.h"
@@ -77,6 +78,28 @@ TEST_F(FileTasks, ImportMakesTheDeviceEqualToTheFileExceptTheDeviceHeldEntries) 
   const auto texts = events.progressTexts();
   EXPECT_NE(std::find(texts.begin(), texts.end(), "Update Scene Data:  100 %"), texts.end());
   EXPECT_TRUE(messageTexts().empty());
+  EXPECT_TRUE(inputs.differing().empty());
+}
+
+// A device that echoed a write but holds another value when read back (it let the value
+// go, or took it only for a moment): the read-back, not the echo, decides the result.
+TEST_F(FileTasks, ImportFailsWhenTheReadBackDiffersFromTheFile) {
+  constexpr int LOST = 100;
+  start();
+  const uint16_t before = device->state().table[LOST];
+  std::atomic<bool> reverted{false};
+  setFrameFilter([&](const SentFrame& f) {
+    if (f.command == cmd::BULK_DUMP && !reverted.exchange(true)) {
+      DeviceState state = device->state();
+      state.table[LOST] = before;
+      device->loadState(state);
+    }
+    return true;
+  });
+  inputs.setName(writeFile("c.jib", DEVICE_ID));
+  EXPECT_EQ(run(TASK_IMPORT), TaskResult::NotKept);
+  EXPECT_EQ(inputs.differing(), std::vector<int>{LOST});
+  EXPECT_EQ(messageTexts(), std::vector<std::string>{"Write Data Failed!"});
 }
 
 TEST_F(FileTasks, RefusedFilesApplyNothing) {
