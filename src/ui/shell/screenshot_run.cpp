@@ -2,13 +2,21 @@
 
 #include "i18n/language.h"
 #include "i18n/text.h"
+#include "model/channel_layout.h"
+#include "model/encodings.h"
+#include "model/parameter_table.h"
 #include "ui/controls/ui_text.h"
 #include "ui/dialogs/progress_window.h"
+#include "ui/shell/device_session.h"
 #include "ui/shell/main_window.h"
+#include "ui/shell/tab_layout.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPixmap>
+#include <QScreen>
 #include <QTextStream>
 #include <QTimer>
 
@@ -91,6 +99,32 @@ bool ScreenshotRun::savePages() {
   return saved;
 }
 
+// One PEQ gain edit of output 2, then the Edit menu open over the window, from the screen
+// since the menu is a window of its own. The edit is undone afterwards.
+bool ScreenshotRun::saveEditMenu() {
+  constexpr int CHANNEL = INPUT_COUNT + 1;
+  constexpr int BAND = 2;
+  window_.showPageNumber(PAGE_OUTPUT_FIRST + 1);
+  const int index = indexOf(ChannelFunction::PeqGain, CHANNEL, BAND);
+  const int value = window_.session().table().value(index);
+  window_.edits().apply({CHANNEL, ChannelFunction::PeqGain, BAND, EditSource::Page},
+                        {{index, value > EQ_GAIN_ZERO ? value - 30 : value + 30}});
+  settle();
+  QMenu* menu = window_.menuAt(MainWindow::MENU_EDIT);
+  window_.menuBar()->setActiveAction(menu->menuAction());
+  settle();
+  const QRect area = window_.frameGeometry().united(menu->geometry());
+  const QPixmap shot =
+      window_.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+  menu->hide();
+  window_.undo();
+  const QString path = QDir(folder_).filePath(QStringLiteral("kv816-en-edit-menu.png"));
+  const bool saved = shot.save(path);
+  QTextStream(stderr) << (saved ? "saved " : "could not save ") << path << Qt::endl;
+  window_.showPageNumber(0);
+  return saved;
+}
+
 void ScreenshotRun::capture() {
   QDir().mkpath(folder_);
   const LanguageIndex original = currentLanguage();
@@ -98,6 +132,7 @@ void ScreenshotRun::capture() {
   for (int language = 0; language < 3; ++language)
     saved = saveLanguage(language) && saved;
   saved = savePages() && saved;
+  saved = saveEditMenu() && saved;
   window_.setLanguage(original);
   settle();
   window_.closeWithoutAsking();
