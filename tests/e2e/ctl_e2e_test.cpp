@@ -174,6 +174,50 @@ TEST_F(CtlEndToEnd, RecallBringsThePresetIntoDump) {
   EXPECT_EQ(state.currentPreset, 3);
 }
 
+TEST_F(CtlEndToEnd, RecallOfALockedPresetSaysItHappenedAndWhyNothingWasRead) {
+  startSim({"--lock-preset"});
+  const CtlRun recall = ctl({"recall", "1"});
+  EXPECT_EQ(recall.exitCode, 0) << recall.err;
+  EXPECT_EQ(recall.out, "preset 1 recalled\n");
+  EXPECT_NE(recall.err.find("preset 1 was recalled; it is locked"), std::string::npos)
+      << recall.err;
+  EXPECT_EQ(finalState().currentPreset, 1);
+}
+
+// A device that stops answering after a few replies, before info has read anything.
+TEST_F(CtlEndToEnd, InfoFromADeviceThatFallsSilentIsALinkFailure) {
+  for (const char* replies : {"1", "4"}) {
+    startSim({"--silent-after", replies});
+    const CtlRun info = ctl({"--timeout", "2", "info"});
+    EXPECT_EQ(info.exitCode, 2) << replies << ": " << info.out;
+    EXPECT_EQ(info.out, "") << replies;
+    EXPECT_NE(info.err.find("kv816ctl: "), std::string::npos) << replies;
+    sim.stop();
+  }
+}
+
+TEST_F(CtlEndToEnd, WifiTextsTheModuleCannotStoreAreRefusedAndNothingIsSent) {
+  startSim();
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } cases[] = {
+      {{"wifi", "hotspot", "Caf\xC3\xA9", "12345678"}, "the name has characters"},
+      {{"wifi", "hotspot", "Stage", "p\xC3\xA4ssword1"}, "the password has characters"},
+      {{"wifi", "router", "Net\tA", ""}, "the name has characters"},
+      {{"wifi", "router", std::string(90, 'n'), ""}, "the name is longer"},
+  };
+  for (const auto& c : cases) {
+    const CtlRun run = ctl(c.args);
+    EXPECT_EQ(run.exitCode, 1) << c.args[2];
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+  }
+  const ModuleSettings module = finalState().module;
+  EXPECT_EQ(module.hotSsid, ModuleSettings{}.hotSsid);
+  EXPECT_EQ(module.hotPassword, ModuleSettings{}.hotPassword);
+  EXPECT_EQ(module.routeSsid, "");
+}
+
 TEST_F(CtlEndToEnd, NameIsStoredAndListed) {
   startSim();
   const CtlRun name = ctl({"name", "12", "Stage Left"});
