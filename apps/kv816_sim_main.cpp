@@ -50,6 +50,8 @@ void addOptions(CLI::App& app, SimOptions& o, std::string& tcp, std::string& udp
       ->check(CLI::Range(0, 65535))
       ->type_name("N");
   app.add_flag("--lock-preset", o.device.lockCurrentPreset, "Lock the preset running at start");
+  app.add_flag("--info-lock-only", o.device.infoLockOnly,
+               "Answer the information request in the lock form only, never with the identity");
   app.add_option("--seed", o.device.seed, "Seed for faults and meters (1)")->type_name("N");
   app.add_option("--log", o.logPath, "Write one JSON line per frame in and out")->type_name("FILE");
   app.add_option("--state-file", o.stateOutPath, "Write the device state as JSON at exit")

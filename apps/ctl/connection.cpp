@@ -6,6 +6,7 @@
 
 #include "ctl/exit_codes.h"
 #include "ctl/transports.h"
+#include "link/full_read.h"
 #include "link/link.h"
 #include "link/packet.h"
 #include "link/preset_tasks.h"
@@ -95,7 +96,9 @@ int DeviceConnection::open(bool skipFullRead) {
   std::string error;
   WorkerOptions options;
   options.config = resolveLinkConfig(options_, error);
-  options.skipFullRead = skipFullRead;
+  // The table is read as a job in the main loop (readTable), not by the worker's start-up
+  // read: no start-up pause, no preset names, and the read's result is known.
+  options.skipFullRead = true;
   if (!error.empty()) {
     std::fprintf(stderr, "kv816ctl: %s\n", error.c_str());
     return EXIT_USAGE;
@@ -119,18 +122,77 @@ int DeviceConnection::open(bool skipFullRead) {
     if (job)
       job(s);
   });
-  if (!worker_->start() || !worker_->waitUntilRunning(timeout())) {
-    std::fprintf(stderr, "kv816ctl: no device answered on the %s link within %d s\n", name.c_str(),
-                 options_.timeoutSeconds);
+  if (!worker_->start()) {
+    std::fprintf(stderr, "kv816ctl: the link could not be started\n");
     return EXIT_LINK;
   }
-  if (skipFullRead)
-    learnDevice();
+  const auto deadline = std::chrono::steady_clock::now() + timeout();
+  if (!worker_->waitUntilRunning(timeout())) {
+    reportNotRunning(name);
+    return EXIT_LINK;
+  }
+  if (!skipFullRead) // within the same time-out: --timeout bounds the whole command
+    return readTable(std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now()));
+  learnDevice();
   return EXIT_OK;
 }
 
-// Without the start-up read nothing has asked for the identity (the model check of an
-// import needs it) nor the running preset (its lock refuses an export).
+// Says how far the worker got: a silent link and a device that answered but did not
+// identify itself call for different remedies.
+void DeviceConnection::reportNotRunning(const std::string& name) const {
+  const int seconds = options_.timeoutSeconds;
+  switch (worker_->phase()) {
+  case WorkerPhase::Handshaking:
+    std::fprintf(stderr,
+                 "kv816ctl: a device answered on the %s link but did not identify itself as a "
+                 "KV816 within %d s\n",
+                 name.c_str(), seconds);
+    break;
+  case WorkerPhase::Reading:
+  case WorkerPhase::Lost:
+    std::fprintf(stderr,
+                 "kv816ctl: the device answered on the %s link but stopped answering within %d s\n",
+                 name.c_str(), seconds);
+    break;
+  default:
+    std::fprintf(stderr, "kv816ctl: no device answered on the %s link within %d s\n", name.c_str(),
+                 seconds);
+    break;
+  }
+}
+
+// The whole table, read on the worker thread; only a read that got every entry counts.
+int DeviceConnection::readTable(std::chrono::milliseconds timeout) {
+  auto result = std::make_shared<std::atomic<FullReadResult>>(FullReadResult::Failed);
+  const bool finished =
+      runOnWorker([result](WorkerSession& s) { result->store(fullRead(s)); }, timeout);
+  if (!finished) {
+    std::fprintf(stderr,
+                 "kv816ctl: the device answered but reading its table did not finish within "
+                 "%d s\n",
+                 options_.timeoutSeconds);
+    return EXIT_LINK;
+  }
+  switch (result->load()) {
+  case FullReadResult::Complete:
+    return EXIT_OK;
+  case FullReadResult::Incomplete:
+    std::fprintf(stderr, "kv816ctl: the device did not report %d of its %d entries\n",
+                 link().state().readMissing.load(relaxed), PARAM_COUNT);
+    return EXIT_LINK;
+  case FullReadResult::Locked:
+    std::fprintf(stderr, "kv816ctl: the device's current preset is locked; its table was not "
+                         "read\n");
+    return EXIT_LINK;
+  default:
+    std::fprintf(stderr, "kv816ctl: the link was lost while reading the device's table\n");
+    return EXIT_LINK;
+  }
+}
+
+// Without the start-up read nothing has asked for the running preset (its lock refuses
+// an export); the handshake has asked for the identity.
 void DeviceConnection::learnDevice() {
   runOnWorker(
       [](WorkerSession& s) {
@@ -150,7 +212,41 @@ bool DeviceConnection::linkUp() {
 std::optional<TaskResult> DeviceConnection::runTask(int task, std::chrono::milliseconds timeout) {
   outcome_.begin();
   link().taskFlags().set(task, 1);
-  return outcome_.waitFor(timeout);
+  const std::optional<TaskResult> result = awaitOutcome(task, timeout);
+  const int missing = link().state().readMissing.load(relaxed);
+  if (result == TaskResult::ReadFailed && missing > 0)
+    std::fprintf(stderr, "kv816ctl: the device did not report %d of its %d entries\n", missing,
+                 PARAM_COUNT);
+  return result;
+}
+
+// Waits for the task's outcome. A task only runs while the worker's main loop does; when
+// the link stays down for the connection time-out with the task still waiting, it never
+// will, so it is withdrawn instead of waiting out `timeout`.
+std::optional<TaskResult> DeviceConnection::awaitOutcome(int task,
+                                                         std::chrono::milliseconds timeout) {
+  using Clock = std::chrono::steady_clock;
+  constexpr auto SLICE = 100ms;
+  const auto end = Clock::now() + timeout;
+  auto lastUp = Clock::now();
+  TaskFlags& flags = link().taskFlags();
+  while (Clock::now() < end) {
+    if (const std::optional<TaskResult> result = outcome_.waitFor(SLICE))
+      return result;
+    if (linkUp() || !flags.pending(task)) {
+      lastUp = Clock::now();
+      continue;
+    }
+    if (Clock::now() - lastUp >= this->timeout()) {
+      flags.clear(task);
+      std::fprintf(stderr,
+                   "kv816ctl: the link to the device was lost and did not come back within %d s; "
+                   "nothing was done\n",
+                   options_.timeoutSeconds);
+      return TaskResult::LinkDown;
+    }
+  }
+  return outcome_.waitFor(0ms);
 }
 
 bool DeviceConnection::runOnWorker(std::function<void(WorkerSession&)> job,
@@ -164,7 +260,7 @@ bool DeviceConnection::runOnWorker(std::function<void(WorkerSession&)> job,
     };
   }
   link().taskFlags().set(TASK_HOST_JOB, 1);
-  return outcome_.waitFor(timeout).has_value();
+  return awaitOutcome(TASK_HOST_JOB, timeout) == TaskResult::Done;
 }
 
 bool DeviceConnection::readEntries(const std::vector<int>& indexes,

@@ -53,9 +53,10 @@ public:
   DeviceConnection(const ConnectionOptions& options, TerminalEvents& events);
   ~DeviceConnection();
 
-  // Starts the worker and waits until it runs with a device. `skipFullRead`: go straight
-  // to the main loop after the handshake. Returns EXIT_OK, EXIT_USAGE (bad options) or
-  // EXIT_LINK (no device within the time-out; a message has been printed).
+  // Starts the worker and waits until it runs with a device; then, unless `skipFullRead`,
+  // reads the device's whole table. Returns EXIT_OK, EXIT_USAGE (bad options) or EXIT_LINK
+  // (no device within the time-out, or a table read that did not get every entry; a
+  // message saying which has been printed).
   int open(bool skipFullRead);
 
   ParameterTable& table() { return table_; }
@@ -64,9 +65,13 @@ public:
   PresetTaskInputs& fileInputs() { return fileInputs_; }
   bool linkUp();
 
-  // Raises a task whose inputs the caller has prepared and waits for its result.
+  // Raises a task whose inputs the caller has prepared and waits for its result. When the
+  // link is down and stays down for the connection time-out before the task ran, the task
+  // is withdrawn, a message printed and LinkDown returned. A read that failed for want of
+  // entries the device never reported says how many.
   std::optional<TaskResult> runTask(int task, std::chrono::milliseconds timeout);
-  // Runs `job` on the worker thread in its next task pass; false on time-out.
+  // Runs `job` on the worker thread in its next task pass; false on time-out or when the
+  // link is down as for runTask.
   bool runOnWorker(std::function<void(WorkerSession&)> job, std::chrono::milliseconds timeout);
   // Reads the entries from the device (read requests, repeated until every one was
   // reported); false on time-out.
@@ -78,6 +83,9 @@ public:
 
 private:
   void learnDevice();
+  int readTable(std::chrono::milliseconds timeout);
+  void reportNotRunning(const std::string& linkName) const;
+  std::optional<TaskResult> awaitOutcome(int task, std::chrono::milliseconds timeout);
 
   ConnectionOptions options_;
   TerminalEvents& events_;

@@ -20,19 +20,38 @@ using std::chrono::milliseconds;
 constexpr auto relaxed = std::memory_order_relaxed;
 
 constexpr int HANDSHAKE_ATTEMPTS = 12;
+// Information requests made for the identity form once index 0 has identified the device.
+constexpr int IDENTITY_REQUESTS = 3;
 constexpr uint32_t INFO_WAIT_MS = 500;
 constexpr milliseconds STOP_WAIT{2000};
+// The longest wait for the preset names after the start-up read.
+constexpr milliseconds NAMES_SETTLE{1000};
 constexpr uint8_t INFO_REQUEST[] = {0x00};
 constexpr uint8_t READ_INDEX_0[] = {0x00, 0x00};
 
 enum class Handshake { Passed, Retry };
 
+// Asks for the identity form a few times; index 0 reading DEVICE_ID has identified the
+// device already, so a device that answers only in the lock form, or whose replies were
+// lost, is known as DEVICE_ID all the same.
+void settleIdentity(WorkerSession& s) {
+  DeviceInfo& info = s.link().deviceInfo();
+  for (int i = 0; i < IDENTITY_REQUESTS && s.running(); ++i) {
+    if (info.deviceId.load(relaxed) == DEVICE_ID)
+      return;
+    s.request(cmd::INFO, INFO_REQUEST, INFO_WAIT_MS);
+  }
+  info.deviceId.store(DEVICE_ID, relaxed);
+}
+
 // Asks for the identity until index 0 reads DEVICE_ID. Twelve attempts without it show
 // "Equipment model is wrong!" and retry the connection after a pause.
 Handshake handshake(WorkerSession& s) {
   ParameterTable& table = s.table();
-  const DeviceInfo& info = s.link().deviceInfo();
+  DeviceInfo& info = s.link().deviceInfo();
   const LinkState& st = s.state();
+  // This device's identity, not one a previous device reported.
+  info.deviceId.store(0, relaxed);
   int attempts = 0;
   while (table.value(IDX_DEVICE_ID) != DEVICE_ID) {
     if (!s.running())
@@ -52,6 +71,7 @@ Handshake handshake(WorkerSession& s) {
     if (!st.connected.load(relaxed))
       return Handshake::Passed; // the full read that follows fails and drops the link
   }
+  settleIdentity(s);
   return Handshake::Passed;
 }
 } // namespace
@@ -220,7 +240,7 @@ bool ConnectionWorker::readAfterHandshake(WorkerSession& session, MainLoop& main
   if (!options_.skipFullRead) {
     fullReadWithNotification(session);
     readPresetNames(session, table_.value(IDX_CURRENT_PRESET) & 0xFF);
-    session.sleepFor(milliseconds(1000));
+    waitForPresetNames(session, NAMES_SETTLE);
   }
   return st.missCount.load(relaxed) < st.missLimit.load(relaxed) && st.connected.load(relaxed) &&
          session.running();

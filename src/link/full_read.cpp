@@ -19,8 +19,11 @@ constexpr auto relaxed = std::memory_order_relaxed;
 constexpr uint32_t INFO_WAIT_MS = 500;
 constexpr int BULK_REQUESTS = 4;
 constexpr int BULK_STARTED = 10; // more entries than this: the dump is flowing
-constexpr int BULK_CHECKS = 20;
 constexpr int BULK_COMPLETE = 1165;
+constexpr milliseconds BULK_START_WAIT{500};
+constexpr milliseconds BULK_FOLLOW{3000}; // twenty checks 150 ms apart
+// A dump that has sent nothing for this long has ended; the batch passes fetch the rest.
+constexpr milliseconds BULK_QUIET{300};
 constexpr int BATCH_PASSES = 5;
 constexpr int NOTIFY_PROGRESS_STEP = 23;
 constexpr uint8_t INFO_REQUEST[] = {0x00};
@@ -28,9 +31,45 @@ constexpr uint8_t BULK_REQUEST[] = {0x00};
 constexpr uint8_t KEEP_ALIVE[] = {IDX_HOST_ALIVE >> 8, IDX_HOST_ALIVE & 0xFF, 0x00, 0x01};
 constexpr uint8_t READ_CURRENT_PRESET[] = {IDX_CURRENT_PRESET >> 8, IDX_CURRENT_PRESET & 0xFF};
 
+using Clock = std::chrono::steady_clock;
+
 bool connected(WorkerSession& s) {
   return s.state().connected.load(relaxed);
 }
+
+milliseconds leftUntil(Clock::time_point end) {
+  return std::max(milliseconds(0), std::chrono::duration_cast<milliseconds>(end - Clock::now()));
+}
+
+// Keeps waitingForReply set so that every packet the device sends wakes the worker: the
+// unasked-for reports of a dump and the name replies are waited on as they arrive.
+class ReportWatch {
+public:
+  explicit ReportWatch(WorkerSession& s) : s_(s) {
+    s_.link().replySemaphore().tryAcquire();
+    s_.state().waitingForReply.store(1, relaxed);
+  }
+  ~ReportWatch() { s_.state().waitingForReply.store(0, relaxed); }
+  ReportWatch(const ReportWatch&) = delete;
+  ReportWatch& operator=(const ReportWatch&) = delete;
+
+  // Waits for the next packet; false after `timeout` or once the worker is stopping.
+  bool next(milliseconds timeout) {
+    return s_.running() && s_.link().replySemaphore().waitFor(timeout) && s_.running();
+  }
+  // Waits until `done` holds; false when it still does not at `end` or on a stop.
+  template <typename Done> bool until(Clock::time_point end, Done&& done) {
+    while (!done()) {
+      const milliseconds left = leftUntil(end);
+      if (left.count() == 0 || !next(left))
+        return done();
+    }
+    return true;
+  }
+
+private:
+  WorkerSession& s_;
+};
 
 // Moves the bar when the count grew.
 void showGrowth(WorkerSession& s, int count) {
@@ -38,25 +77,26 @@ void showGrowth(WorkerSession& s, int count) {
     s.progress().setPosition(count);
 }
 
-// Asks for the dump and follows it. False when nothing came and the transport closed.
+// Asks for the dump and follows it as it arrives. False when nothing came and the
+// transport closed.
 bool bulkPhase(WorkerSession& s) {
   ParameterTable& table = s.table();
-  int count = 0;
-  for (int i = 0; i < BULK_REQUESTS; ++i) {
+  ReportWatch watch(s);
+  auto flowing = [&table] { return table.countRefreshed() > BULK_STARTED; };
+  for (int i = 0; i < BULK_REQUESTS && s.running(); ++i) {
     s.send(cmd::BULK_DUMP, BULK_REQUEST);
-    s.sleepFor(milliseconds(500));
-    count = table.countRefreshed();
-    if (count > BULK_STARTED)
+    if (watch.until(Clock::now() + BULK_START_WAIT, flowing))
       break;
     if (!s.transportOpen())
       return false;
   }
-  for (int check = 0; check < BULK_CHECKS && s.running(); ++check) {
-    count = table.countRefreshed();
+  const auto followEnd = Clock::now() + BULK_FOLLOW;
+  for (;;) {
+    const int count = table.countRefreshed();
     showGrowth(s, count);
-    if (count >= BULK_COMPLETE)
+    const milliseconds left = std::min(BULK_QUIET, leftUntil(followEnd));
+    if (count >= BULK_COMPLETE || left.count() == 0 || !watch.next(left))
       break;
-    s.sleepFor(milliseconds(150));
   }
   return true;
 }
@@ -79,45 +119,53 @@ void batchPass(WorkerSession& s, int& readPosition) {
   }
 }
 
-bool failRead(WorkerSession& s) {
+FullReadResult finish(WorkerSession& s, FullReadResult result) {
+  const int missing = PARAM_COUNT - s.table().countRefreshed();
+  s.state().readMissing.store(missing, relaxed);
+  if (result == FullReadResult::Complete && missing > 0)
+    return FullReadResult::Incomplete;
+  return result;
+}
+
+FullReadResult failRead(WorkerSession& s) {
   s.progress().hide();
-  if (!s.running())
-    return false; // stopping: no message box while the host shuts down
-  s.events().showMessage(MessageKind::Ok, std::string(langText(Text::ReadDataFailed)), {});
-  return false;
+  // Stopping: no message box while the host shuts down.
+  if (s.running())
+    s.events().showMessage(MessageKind::Ok, std::string(langText(Text::ReadDataFailed)), {});
+  return finish(s, FullReadResult::Failed);
 }
 } // namespace
 
-bool fullRead(WorkerSession& s) {
+FullReadResult fullRead(WorkerSession& s) {
   ParameterTable& table = s.table();
   table.beginFullRead();
   s.request(cmd::INFO, INFO_REQUEST, INFO_WAIT_MS);
   if (s.link().deviceInfo().presetLocked.load(relaxed) != 0) {
     s.events().showMessage(MessageKind::Ok, std::string(langText(Text::EncryptedModeUnreadable)),
                            {});
-    return true;
+    return finish(s, FullReadResult::Locked);
   }
   s.progress().show(Text::ReadDataProgress, PARAM_COUNT);
   if (s.state().linkType.load(relaxed) != LINK_NETWORK && !bulkPhase(s)) {
     // The window would otherwise stay up while the worker reconnects.
     s.progress().hide();
-    return false;
+    return finish(s, FullReadResult::Failed);
   }
   int readPosition = 0;
-  for (int pass = 0; pass < BATCH_PASSES; ++pass) {
+  for (int pass = 0; pass < BATCH_PASSES && table.countRefreshed() < PARAM_COUNT; ++pass) {
     batchPass(s, readPosition);
     s.progress().setPosition(table.countRefreshed());
-    if (!connected(s))
+    if (!connected(s) || !s.running())
       return failRead(s);
     s.sleepFor(milliseconds(30));
   }
   s.sleepFor(milliseconds(10));
   s.progress().hide();
-  return true;
+  return finish(s, FullReadResult::Complete);
 }
 
 bool fullReadWithNotification(WorkerSession& s) {
-  if (!fullRead(s))
+  if (fullRead(s) == FullReadResult::Failed)
     return false;
   ParameterTable& table = s.table();
   LinkEvents& events = s.events();
@@ -139,7 +187,10 @@ bool fullReadWithNotification(WorkerSession& s) {
 
 void readPresetNames(WorkerSession& s, int extraPreset) {
   PresetNames& names = s.link().presetNames();
+  // After a stop or a loss every send would only wait in the silence accounting's probe.
   auto ask = [&s](int preset) {
+    if (!s.running() || !connected(s))
+      return;
     const uint8_t payload[] = {static_cast<uint8_t>(preset)};
     s.send(cmd::NAME, payload);
     s.sleepFor(milliseconds(20));
@@ -156,7 +207,19 @@ void readPresetNames(WorkerSession& s, int extraPreset) {
   }
   if (extraPreset != 0)
     ask(extraPreset);
-  s.send(cmd::READ, READ_CURRENT_PRESET);
+  if (s.running() && connected(s))
+    s.send(cmd::READ, READ_CURRENT_PRESET);
+}
+
+bool waitForPresetNames(WorkerSession& s, milliseconds timeout) {
+  PresetNames& names = s.link().presetNames();
+  ReportWatch watch(s);
+  return watch.until(Clock::now() + timeout, [&names] {
+    for (int slot = 0; slot < PRESET_SLOTS; ++slot)
+      if (!names.received(slot))
+        return false;
+    return true;
+  });
 }
 
 bool sendKeepAlive(WorkerSession& s, uint32_t echoWaitMs) {

@@ -51,6 +51,8 @@ struct LinkState {
   std::atomic<int> waitingForReply{0};
   // The page on show; selects the worker's meter request.
   std::atomic<int> meterView{0};
+  // Entries the last full read did not get from the device (0 after a complete read).
+  std::atomic<int> readMissing{0};
 
   std::atomic<uint32_t> readWait{100};
   std::atomic<uint32_t> batchWait{800};

@@ -31,7 +31,12 @@ TaskResult exportTask(WorkerSession& s, const PresetTaskInputs& inputs, TaskOutc
   }
   TaskResult result = TaskResult::Done;
   const DeviceInfo& info = s.link().deviceInfo();
-  if (!fullRead(s)) {
+  const FullReadResult read = fullRead(s);
+  if (read == FullReadResult::Incomplete) {
+    // A file with entries the device never reported would not be the device's state.
+    show(s, Text::ReadDataFailed);
+    result = TaskResult::ReadFailed;
+  } else if (read == FullReadResult::Failed) {
     result = TaskResult::ReadFailed;
   } else if (info.presetLocked.load(relaxed) != 0) {
     result = TaskResult::Locked;

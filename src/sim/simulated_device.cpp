@@ -102,10 +102,17 @@ void SimulatedDevice::onInfo(Out& out) {
   const auto id = static_cast<uint16_t>(config_.identity);
   const uint8_t identity[] = {static_cast<uint8_t>(id >> 8), static_cast<uint8_t>(id & 0xFF),
                               FIRMWARE_MAJOR, FIRMWARE_MINOR};
-  emit(out, cmd::INFO, identity);
-  if (lockMask_ == 0)
+  if (config_.infoLockOnly) {
+    emitLocks(out);
     return;
+  }
+  emit(out, cmd::INFO, identity);
   // A device with locked presets reports them in the lock form, after its identity.
+  if (lockMask_ != 0)
+    emitLocks(out);
+}
+
+void SimulatedDevice::emitLocks(Out& out) {
   const uint8_t locks[] = {LOCK_FORM,
                            PRESET_COUNT,
                            static_cast<uint8_t>(lockMask_ & 0xFF),

@@ -29,6 +29,9 @@ namespace kv816 {
 struct SimConfig {
   int identity = DEVICE_ID;       // reported in the information reply and at index 0
   bool lockCurrentPreset = false; // lock the preset running at start
+  // Answer the information request in the lock form only: such a device is known by its
+  // index 0 alone.
+  bool infoLockOnly = false;
   FaultConfig faults;
   uint32_t seed = 1; // seeds the faults and the meters
 };
@@ -77,6 +80,7 @@ private:
   void emitItems(Out& out, uint8_t command, const std::vector<uint8_t>& items, int perFrame);
   void dispatch(Out& out, const Frame& frame);
   void onInfo(Out& out);
+  void emitLocks(Out& out);
   void onRead(Out& out, std::span<const uint8_t> payload);
   void onWrite(Out& out, std::span<const uint8_t> payload);
   void onBulkDump(Out& out);

@@ -154,14 +154,25 @@ void NetDiscovery::sweep(Channel& channel) {
         settings_.sweepBase.empty() ? std::optional(local_) : parseIpv4(settings_.sweepBase);
     if (!base)
       noticeOnce("Network link: NetSweepBase is not an IPv4 address: " + settings_.sweepBase);
-    for (int host = SWEEP_FIRST; base && host <= SWEEP_LAST && running_.load(relaxed); ++host) {
-      sendText(channel, (*base & 0xFFFFFF00u) | static_cast<uint32_t>(host), "Get_IP:", false);
-      pause(std::chrono::milliseconds(2));
-    }
+    else if (!destinationAllowed(*base))
+      refuseSweep(*base); // one notice for the whole /24, not one per host
+    else
+      for (int host = SWEEP_FIRST; host <= SWEEP_LAST && running_.load(relaxed); ++host) {
+        sendText(channel, (*base & 0xFFFFFF00u) | static_cast<uint32_t>(host), "Get_IP:", false);
+        pause(std::chrono::milliseconds(2));
+      }
   }
   link_.store(LINK_ADDRESS_UNKNOWN, relaxed);
   receive(channel, 200);
   receive(channel, 200);
+}
+
+// Every host of a /24 lies on the same side of the loopback-only safety net.
+void NetDiscovery::refuseSweep(uint32_t base) {
+  const uint32_t net = base & 0xFFFFFF00u;
+  refused_.fetch_add(SWEEP_LAST - SWEEP_FIRST + 1, relaxed);
+  noticeOnce("KV816_LOOPBACK_ONLY is set: refusing to sweep " + formatIpv4(net) +
+             "/24 (only 127.0.0.0/8 is allowed)");
 }
 
 void NetDiscovery::commandLoop(Channel& channel) {

@@ -63,6 +63,7 @@ private:
   class Channel;
   void run();
   void sweep(Channel& channel);
+  void refuseSweep(uint32_t base);
   void commandLoop(Channel& channel);
   void receive(Channel& channel, int timeoutMs);
   void handleDatagram(const std::string& text);

@@ -16,6 +16,7 @@ namespace {
 constexpr auto relaxed = std::memory_order_relaxed;
 constexpr auto MODULE_POLL = std::chrono::milliseconds(20);
 constexpr auto CONNECT_RETRY = std::chrono::milliseconds(100);
+constexpr auto CONNECT_SLICE = std::chrono::milliseconds(100);
 constexpr int PROBE_CONNECTS = 3;
 constexpr int PROBE_READS = 5;
 constexpr uint32_t PROBE_READ_WAIT_MS = 1000;
@@ -121,7 +122,11 @@ bool NetTransport::connectTo(uint32_t address) {
   asio::error_code result = asio::error::timed_out;
   socket.async_connect({asio::ip::address_v4(address), settings_.tcpPort},
                        [&result](asio::error_code ec) { result = ec; });
-  connection->io.run_for(settings_.connectWait);
+  // In short slices, so that a stop does not wait for a slow connect to time out.
+  const auto giveUp = std::chrono::steady_clock::now() + settings_.connectWait;
+  while (result == asio::error::timed_out && !connection->io.stopped() &&
+         std::chrono::steady_clock::now() < giveUp && link_.state().workerRun.load(relaxed))
+    connection->io.run_for(CONNECT_SLICE);
   if (result == asio::error::timed_out) {
     asio::error_code ignored;
     socket.close(ignored);
@@ -193,20 +198,20 @@ void NetTransport::write(std::span<const uint8_t> frame) {
 }
 
 void NetTransport::reconnectProbe() {
+  LinkState& state = link_.state();
+  // A stopping worker's last sends must not wait here: each probe can take seconds.
+  auto stopping = [&state] { return !state.workerRun.load(relaxed); };
   const uint32_t module = discovery_.moduleAddress();
   bool connected = false;
-  for (int i = 0; i < PROBE_CONNECTS && !connected && module != 0; ++i)
+  for (int i = 0; i < PROBE_CONNECTS && !connected && module != 0 && !stopping(); ++i)
     connected = connectTo(module);
-  if (!connected)
+  if (!connected || stopping())
     return;
-  LinkState& state = link_.state();
   const int waiting = state.waitingForReply.load(relaxed);
-  for (int i = 0; i < PROBE_READS; ++i) {
+  for (int i = 0; i < PROBE_READS && !stopping(); ++i) {
     state.waitingForReply.store(1, relaxed);
     sendRaw(READ_INDEX_0);
-    const bool answered =
-        link_.replySemaphore().waitFor(std::chrono::milliseconds(PROBE_READ_WAIT_MS));
-    if (answered || !state.workerRun.load(relaxed))
+    if (link_.replySemaphore().waitFor(std::chrono::milliseconds(PROBE_READ_WAIT_MS)))
       break;
   }
   // The sender the probe interrupted may still be waiting for its own reply.
