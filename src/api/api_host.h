@@ -1,0 +1,61 @@
+#pragma once
+// What the remote API needs from the program that hosts it (the desktop program or
+// kv816ctl serve): the table and the one edit path, the link's state and the device tasks.
+//
+// Threads: every member is called on the editing thread (the thread that owns the
+// EditSession). startTask returns at once; its `done` runs later on the editing thread.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "link/task_outcome.h"
+
+namespace kv816 {
+
+class EditSession;
+class ParameterTable;
+
+enum class ApiLinkPhase { Online, Searching, Offline };
+
+struct ApiLinkStatus {
+  ApiLinkPhase phase = ApiLinkPhase::Offline;
+  std::string link; // usb, net, serial, bt or demo
+  int deviceId = 0; // 0 until the device identified itself
+  int presetCount = 0;
+  uint32_t lockMask = 0; // bit p set: preset p is locked
+};
+
+enum class ApiTaskKind { ReadPresetNames, Recall, Export, Import };
+
+struct ApiTask {
+  ApiTaskKind kind = ApiTaskKind::ReadPresetNames;
+  int preset = 0;             // Recall: 1..12
+  std::filesystem::path file; // Export and Import: a path inside the preset folder
+};
+
+struct ApiTaskReply {
+  TaskResult result = TaskResult::Done;
+  std::vector<std::string> presetNames; // ReadPresetNames: one per preset, UTF-8
+  std::vector<int> differing;           // Import NotKept: entries that differ from the file
+};
+
+class ApiHost {
+public:
+  virtual ~ApiHost() = default;
+
+  virtual ParameterTable& table() = 0;
+  virtual EditSession& editSession() = 0;
+  virtual ApiLinkStatus linkStatus() = 0;
+  // Where export and import file names live.
+  virtual std::filesystem::path presetFolder() = 0;
+  // Runs one device task; false (and `done` never called) while another task runs or the
+  // link is down. `done` runs on the editing thread.
+  virtual bool startTask(const ApiTask& task, std::function<void(ApiTaskReply)> done) = 0;
+  // Whether some client wants the level meters polled.
+  virtual void setMetersWanted(bool wanted) = 0;
+};
+
+} // namespace kv816
