@@ -27,6 +27,9 @@ constexpr double GAIN_MAX_DB = 12.0;
 constexpr double HIGH_PASS_OFF_HZ = 19.0;
 constexpr double LOW_PASS_OFF_HZ = 20001.0;
 constexpr double FILTER_ON_FROM_HZ = 19.7;
+// A high-pass frequency that stays off once rounded to tenths.
+constexpr double HIGH_PASS_OFF_MIN_HZ = 0.1;
+constexpr double HIGH_PASS_OFF_MAX_HZ = 19.64;
 // The highest whole-hertz frequency word.
 constexpr double FREQ_WORD_MAX_HZ = 32767.0;
 // Formats give shelves without a Q this one (a gentle, maximally flat shelf).
@@ -235,8 +238,9 @@ private:
     for (; i + 1 < t.size(); ++i) {
       const std::string& key = t[i];
       if (key == "bw" && t[i + 1] == "oct" && i + 2 < t.size()) {
-        if (const auto n = number(t[i + 2]); n && *n > 0.0) {
-          const double r = std::pow(2.0, *n);
+        const auto n = number(t[i + 2]);
+        const double r = n ? std::pow(2.0, *n) : 0.0;
+        if (n && *n > 0.0 && std::isfinite(r)) {
           f.q = std::sqrt(r) / (r - 1.0);
           note(FilterTextNote::Kind::Rounded, "bandwidth " + t[i + 2] + " oct as Q " + text(*f.q));
         }
@@ -352,7 +356,7 @@ private:
     const bool alreadyOff = low ? hz >= LOW_PASS_OFF_HZ : hz < FILTER_ON_FROM_HZ;
     if (alreadyOff) {
       return low ? frequency(hz, LOW_PASS_OFF_HZ, FREQ_WORD_MAX_HZ, "Fc")
-                 : frequency(hz, 0.1, hz, "Fc");
+                 : frequency(hz, HIGH_PASS_OFF_MIN_HZ, HIGH_PASS_OFF_MAX_HZ, "Fc");
     }
     const double off = low ? LOW_PASS_OFF_HZ : HIGH_PASS_OFF_HZ;
     note(FilterTextNote::Kind::Assumed,
