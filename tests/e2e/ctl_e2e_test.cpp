@@ -242,16 +242,6 @@ TEST_F(CtlEndToEnd, SetReturnsAfterTheDeviceHasTheValuesAndGetReadsThem) {
   EXPECT_EQ(state.table[21], 1);
 }
 
-// The port the simulator printed for an endpoint ("kv816-sim: tcp 127.0.0.1:40123").
-std::string endpointPort(const std::string& output, const std::string& kind) {
-  const std::string key = "kv816-sim: " + kind + " 127.0.0.1:";
-  const size_t at = output.find(key);
-  if (at == std::string::npos)
-    return {};
-  const size_t start = at + key.size();
-  return output.substr(start, output.find('\n', start) - start);
-}
-
 TEST_F(CtlEndToEnd, NetworkLinkOnLoopbackChangesTheModuleAndTheTable) {
   ASSERT_TRUE(
       sim.start({"--tcp", "127.0.0.1:0", "--udp", "127.0.0.1:0", "--state-file", statePath}));

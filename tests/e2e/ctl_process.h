@@ -46,4 +46,14 @@ inline CtlRun runCtl(const std::vector<std::string>& args,
   return run;
 }
 
+// The port the simulator printed for an endpoint ("kv816-sim: tcp 127.0.0.1:40123").
+inline std::string endpointPort(const std::string& output, const std::string& kind) {
+  const std::string key = "kv816-sim: " + kind + " 127.0.0.1:";
+  const size_t at = output.find(key);
+  if (at == std::string::npos)
+    return {};
+  const size_t start = at + key.size();
+  return output.substr(start, output.find('\n', start) - start);
+}
+
 } // namespace kv816::testing

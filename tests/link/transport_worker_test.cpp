@@ -85,13 +85,15 @@ TEST_F(TransportWorker, SerialReadsEditsLosesTheDeviceAndFindsItAgain) {
   EXPECT_TRUE(editEchoed(table, 1100, 4));
 }
 
-TEST_F(TransportWorker, NetworkDiscoversReadsAndEdits) {
+// kv816-sim behind its WiFi module on loopback, with `extra` options, and the worker's
+// network transport pointed at it.
+TransportFactory startNetworkSim(testing::SimProcess& sim, std::vector<std::string> extra = {}) {
   const uint16_t tcp = freePort(SOCK_STREAM), udp = freePort(SOCK_DGRAM);
-  testing::SimProcess sim;
-  ASSERT_TRUE(sim.start({"--tcp", "127.0.0.1:" + std::to_string(tcp), "--udp",
-                         "127.0.0.1:" + std::to_string(udp)}) &&
-              sim.waitReady());
-  start(LINK_NETWORK, [tcp, udp](const TransportContext& c) {
+  std::vector<std::string> args{"--tcp", "127.0.0.1:" + std::to_string(tcp), "--udp",
+                                "127.0.0.1:" + std::to_string(udp)};
+  args.insert(args.end(), extra.begin(), extra.end());
+  EXPECT_TRUE(sim.start(args) && sim.waitReady());
+  return [tcp, udp](const TransportContext& c) {
     NetSettings settings;
     settings.broadcastAddress = "127.0.0.1";
     settings.sweep = false;
@@ -99,10 +101,31 @@ TEST_F(TransportWorker, NetworkDiscoversReadsAndEdits) {
     settings.localUdpPort = 0;
     settings.tcpPort = tcp;
     return std::make_unique<NetTransport>(c.link, c.modules, &c.events, settings);
-  });
+  };
+}
+
+TEST_F(TransportWorker, NetworkDiscoversReadsAndEdits) {
+  testing::SimProcess sim;
+  start(LINK_NETWORK, startNetworkSim(sim));
   ASSERT_TRUE(worker->waitUntilRunning(15s));
   EXPECT_EQ(table.value(IDX_DEVICE_ID), DEVICE_ID);
   EXPECT_TRUE(editEchoed(table, 1100, 5));
+}
+
+// A module that accepts the TCP connection while the device behind it says nothing (from
+// the start, or after the first replies): every send then waits in the silence
+// accounting's reconnect probe, and the desktop program still closes promptly.
+TEST_F(TransportWorker, NetworkDeviceThatFallsSilentLetsTheWorkerStopWithinTwoSeconds) {
+  for (const char* answered : {"0", "3"}) {
+    SCOPED_TRACE(answered);
+    testing::SimProcess sim;
+    start(LINK_NETWORK, startNetworkSim(sim, {"--silent-after", answered}));
+    // Long enough for the silence accounting to start probing.
+    std::this_thread::sleep_for(4500ms);
+    const auto before = std::chrono::steady_clock::now();
+    worker.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 2s);
+  }
 }
 
 TEST_F(TransportWorker, UsbThroughTheFakeBackEnd) {

@@ -79,6 +79,12 @@ protected:
     std::lock_guard lock(framesMutex);
     frameFilter = std::move(filter);
   }
+  // `editor` is called on the worker thread with the device's replies to every frame it
+  // answered; it may change or remove them. May be set while the worker runs.
+  void setReplyEditor(std::function<void(const SentFrame&, std::vector<LoopbackReply>&)> editor) {
+    std::lock_guard lock(framesMutex);
+    replyEditor = std::move(editor);
+  }
   // Installed on the worker before it starts.
   std::map<int, WorkerTask> tasks;
 
@@ -89,14 +95,19 @@ private:
       auto recording = [this, respond](std::span<const uint8_t> frame) {
         SentFrame f{Clock::now(), frame[2], {frame.begin() + 3, frame.end() - 2}};
         std::function<bool(const SentFrame&)> filter;
+        std::function<void(const SentFrame&, std::vector<LoopbackReply>&)> editor;
         {
           std::lock_guard lock(framesMutex);
           frames.push_back(f);
           filter = frameFilter;
+          editor = replyEditor;
         }
         if (silent.load() || (filter && !filter(f)))
           return std::vector<LoopbackReply>{};
-        return respond(frame);
+        std::vector<LoopbackReply> replies = respond(frame);
+        if (editor)
+          editor(f, replies);
+        return replies;
       };
       return std::make_unique<LoopbackTransport>(ctx.link, recording, &ctx.events);
     };
@@ -105,6 +116,7 @@ private:
   mutable std::mutex framesMutex;
   std::vector<SentFrame> frames;
   std::function<bool(const SentFrame&)> frameFilter;
+  std::function<void(const SentFrame&, std::vector<LoopbackReply>&)> replyEditor;
 };
 
 } // namespace kv816::test
