@@ -106,6 +106,33 @@ struct PageFixture {
   }
 };
 
+// A notification names its parameter by the model's layout; the page shows it on the
+// control bound to that function and band, and only for the channel it shows.
+TEST(ChannelPageTest, NotificationsReachTheControlBoundToTheirParameter) {
+  struct Case {
+    F function;
+    int band;
+    int raw;
+    const char* control;
+    const char* text;
+  };
+  const Case cases[] = {
+      {F::PeqFreq, 3, 33068, "bandFreq3", "30"}, {F::PeqGain, 7, 560, "bandGain7", "6.0"},
+      {F::PeqQ, 9, 250, "bandQ9", "2.50"},       {F::Delay, 0, 24000, "delayMs", "500.0ms"},
+      {F::Gain, 0, 0, "gain", "-36.0dB"},        {F::Attack, 0, 57, "attack", "5.7ms"},
+      {F::Release, 0, 24, "release", "x24.0ms"}, {F::Ratio, 0, 1000, "ratio", "100.0"},
+      {F::HpfFreq, 0, 33768, "hpfFreq", "100"},
+  };
+  for (const Case& c : cases) {
+    PageFixture f;
+    f.page->showParameter(locateIndex(indexOf(c.function, OUT2 + 1, c.band)), c.raw);
+    EXPECT_NE(f.shown(c.control), c.text) << c.control << ": output 3's value";
+    f.page->showParameter(locateIndex(indexOf(c.function, OUT2, c.band)), c.raw);
+    EXPECT_EQ(f.shown(c.control), c.text) << c.control;
+    EXPECT_TRUE(f.takeMarks().empty());
+  }
+}
+
 TEST(ChannelPageTest, ShowingAChannelLoadsEveryControlAndWritesNothing) {
   PageFixture f(11, 11);
   f.set(F::PeqType, 6, 3);
@@ -348,12 +375,11 @@ TEST(ChannelPageTest, StripControlsFollowEachOther) {
 TEST(ChannelPageTest, MeterLightsFromTheChannelsMeterByte) {
   PageFixture f;
   auto* meter = f.get<LevelMeter>("meter");
-  EXPECT_EQ(f.page->meterSegmentCount(), 9);
-  f.page->applyCode(ChannelPage::CODE_METER + OUT2, 0x3F, 12);
+  f.page->showMeter(OUT2, 0x3F);
   EXPECT_EQ(meter->mask(), 0x1FFu);
-  f.page->applyCode(ChannelPage::CODE_METER + OUT2, 0x03, 12);
+  f.page->showMeter(OUT2, 0x03);
   EXPECT_EQ(meter->mask(), 0x07u);
-  f.page->applyCode(ChannelPage::CODE_METER + OUT2 + 1, 0x3F, 12); // output 3's byte
+  f.page->showMeter(OUT2 + 1, 0x3F); // output 3's byte
   EXPECT_EQ(meter->mask(), 0x07u);
   f.page->setMeterMask(0x107);
   EXPECT_EQ(meter->mask(), 0x107u);

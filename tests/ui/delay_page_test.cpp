@@ -115,6 +115,14 @@ TEST_F(DelayPageFixture, UserEditsBecomeOnePositionAndTheWord) {
   EXPECT_EQ(texts(c), (QStringList{"10.0ms", "3.46m", "136.2in"}));
 }
 
+TEST_F(DelayPageFixture, NotificationsOfDelaysLandOnTheirStrip) {
+  page.showParameter(locateIndex(indexOf(ChannelFunction::Delay, 9)), 480);
+  page.showParameter(locateIndex(indexOf(ChannelFunction::Gain, 8)), 480); // not this page's
+  expectPosition(9, 100);
+  expectPosition(8, 0);
+  EXPECT_TRUE(requests.edits.empty());
+}
+
 TEST_F(DelayPageFixture, IoModeCaptionsAndForeignCodes) {
   page.setIoMode(0);
   std::vector<int> shown;

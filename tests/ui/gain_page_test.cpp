@@ -67,6 +67,24 @@ TEST_F(GainPageFixture, DeviceGainShowsOnFaderAndEditAndReadsBackExactly) {
   EXPECT_TRUE(requests.edits.empty());
 }
 
+// Notifications name their parameter by the model's layout: each lands on its own strip.
+TEST_F(GainPageFixture, NotificationsLandOnTheStripOfTheirChannel) {
+  for (int c : {0, 3, 4, 11}) {
+    page.showParameter(locateIndex(indexOf(ChannelFunction::Mute, c)), 1);
+    page.showParameter(locateIndex(indexOf(ChannelFunction::Phase, c)), 1);
+    page.showParameter(locateIndex(indexOf(ChannelFunction::Gain, c)), 400 + c);
+    page.showMeter(c, 0x3F);
+    EXPECT_EQ(page.muteButton(c)->checkState(), SkinButton::ON) << c;
+    EXPECT_EQ(page.polarityButton(c)->checkState(), SkinButton::ON) << c;
+    EXPECT_EQ(page.fader(c)->value(), 40 + c) << c;
+    EXPECT_EQ(page.meter(c)->mask(), 0x7FFFu) << c;
+    EXPECT_EQ(page.muteButton(c + 1 == 12 ? 10 : c + 1)->checkState(), SkinButton::OFF) << c;
+  }
+  page.showParameter(locateIndex(indexOf(ChannelFunction::Delay, 2)), 480); // not this page's
+  EXPECT_EQ(page.fader(2)->value(), 0);
+  EXPECT_FALSE(anyMarked());
+}
+
 TEST_F(GainPageFixture, DeviceFlagsAndMeterBytes) {
   struct FlagCase {
     int value;

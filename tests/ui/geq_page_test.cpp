@@ -78,6 +78,21 @@ TEST_F(GeqPageTest, DeviceGainsShowOnSliderAndGraphWithoutMarks) {
   EXPECT_EQ(follow.count(), 0);
 }
 
+// Notifications name their parameter by the model's layout; only the input shown counts.
+TEST_F(GeqPageTest, NotificationsOfTheInputShownMoveItsBands) {
+  page.showChannel(PAGE_B);
+  page.showParameter(locateIndex(geqIndex(ChannelFunction::GeqGain, 0, 4)), 560); // input A
+  EXPECT_EQ(sliderValue(4), 0);
+  page.showParameter(locateIndex(geqIndex(ChannelFunction::GeqGain, 1, 4)), 560);
+  EXPECT_EQ(sliderValue(4), 60);
+  EXPECT_EQ(graphGain(4), 60);
+  page.showParameter(locateIndex(geqIndex(ChannelFunction::GeqFreq, 1, 4)), 0x8000 + 630);
+  EXPECT_DOUBLE_EQ(graphFrequency(4), 63);
+  page.showParameter(locateIndex(geqIndex(ChannelFunction::GeqBypass, 1)), 1);
+  EXPECT_TRUE(page.isBypassed());
+  EXPECT_TRUE(marked().empty());
+}
+
 TEST_F(GeqPageTest, DeviceFrequencyWordsAndTypesReachTheGraph) {
   struct Case {
     int raw;

@@ -75,7 +75,7 @@ struct HomePageTest : ::testing::Test {
 };
 
 TEST_F(HomePageTest, RoutingWordShowsItsBitsAndHiddenButtonsKeepThem) {
-  page.applyCode(2, 5, -1);
+  page.showParameter({INPUT_COUNT + 2, ChannelFunction::Routing}, 5);
   const int expected[] = {SkinButton::ON, SkinButton::OFF, SkinButton::ON, SkinButton::OFF};
   for (int k = 0; k < 4; ++k)
     EXPECT_EQ(route(2, k)->checkState(), expected[k]) << "input " << k;
@@ -114,9 +114,8 @@ TEST_F(HomePageTest, LinkMaskSelectsItsGroupModuloTheShownChannels) {
   };
   for (const Case& c : cases) {
     page.setIoMode(c.mode);
-    const int code = c.channel < 4 ? 8 + c.channel : 12 + c.channel - 4;
     follow.clear();
-    page.applyCode(code, c.mask, -1);
+    page.showParameter({c.channel, ChannelFunction::LinkMask}, c.mask);
     EXPECT_EQ(page.linkGroup(c.channel), c.group) << "channel " << c.channel << " mask " << c.mask;
     EXPECT_EQ(link(c.channel)->shownIndex(), c.group);
     EXPECT_EQ(follow.count(), 0);
@@ -156,8 +155,8 @@ TEST_F(HomePageTest, ChoosingALinkWritesTheMaskAndAsksTheGroupsOwnChannelToLead)
 
 TEST_F(HomePageTest, ModeChangeTrimsTheListsWithoutWritingMasks) {
   page.setIoMode(MODE_4IN8OUT);
-  page.applyCode(9, 8, -1);   // input B shows D
-  page.applyCode(15, 64, -1); // output 4 shows LINK 7
+  page.showParameter({1, ChannelFunction::LinkMask}, 8);                // input B shows D
+  page.showParameter({INPUT_COUNT + 3, ChannelFunction::LinkMask}, 64); // output 4: LINK 7
   page.setIoMode(MODE_2IN4OUT);
   EXPECT_EQ(page.inputCount(), 2);
   EXPECT_EQ(page.outputCount(), 4);

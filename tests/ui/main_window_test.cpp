@@ -100,43 +100,58 @@ TEST(MainWindow, PageRequestsSelectTheTabAndTheChannel) {
 
 TEST(MainWindow, DelayTabRefreshesTheTwelveDelaysFromTheTable) {
   WindowFixture f;
-  f.session->table().setParameter(24 + 172 * 3, 480);
+  f.session->table().setParameter(indexOf(ChannelFunction::Delay, 3), 480);
   f.window->tabRow().setCurrentIndex(2);
   WindowFixture::settle();
   const auto& calls = f.page(PageSlot::Delay).calls;
   ASSERT_EQ(calls.size(), 12u);
-  EXPECT_EQ(calls[3], (PageCall{3, 480, -1}));
+  for (int c = 0; c < CHANNEL_COUNT; ++c)
+    EXPECT_EQ(calls[static_cast<size_t>(c)].where, (IndexLocation{c, ChannelFunction::Delay}));
+  EXPECT_EQ(calls[3].value, 480);
 }
 
-TEST(MainWindow, RoutesTableValuesToRecordingPages) {
+// Every page is told what an index is, from the model's layout, and its value; global
+// entries reach nobody.
+TEST(MainWindow, RoutesWhatTheIndexIsToEveryPage) {
   WindowFixture f;
   auto& table = f.session->table();
-  table.setParameter(21 + 172, 300);    // gain of input B
-  table.setParameter(719 + 54 * 2, 96); // delay of output 3
-  table.setParameter(27 + 4 * 2, 13);   // GEQ band 3 of input A
-  table.setParameter(27 + 172 + 4, 14); // GEQ band 2 of input B: page not on show
-  table.setParameter(724, 0x1234);      // graph of output 1
-  for (int index : {21 + 172, 719 + 54 * 2, 27 + 4 * 2, 27 + 172 + 4, 724})
+  struct Case {
+    IndexLocation where;
+    int value;
+  };
+  const Case cases[] = {
+      {{1, ChannelFunction::Gain}, 300},
+      {{INPUT_COUNT + 2, ChannelFunction::Delay}, 96},
+      {{0, ChannelFunction::GeqGain, 2}, 13},
+      {{INPUT_COUNT, ChannelFunction::PeqBypass}, 0x1234},
+      {{INPUT_COUNT + 7, ChannelFunction::PeqQ, 9}, 71},
+      {{INPUT_COUNT + 3, ChannelFunction::Routing}, 5},
+  };
+  for (const Case& c : cases) {
+    const int index = indexOf(c.where.function, c.where.channel, c.where.band);
+    table.setParameter(index, c.value);
     f.window->handleNotify(Notify::ParameterChanged, index);
-
-  EXPECT_EQ(f.page(PageSlot::Gain).calls, (std::vector<PageCall>{{1, 300, -1}}));
-  EXPECT_EQ(f.page(PageSlot::Delay).calls, (std::vector<PageCall>{{6, 96, -1}}));
-  EXPECT_EQ(f.page(PageSlot::Output).calls, (std::vector<PageCall>{{124, 96, 13}}));
-  EXPECT_EQ(f.page(PageSlot::Geq).calls, (std::vector<PageCall>{{2, 13, 3}}));
-  EXPECT_EQ(f.page(PageSlot::Output).graphs, (std::vector<int>{0x34}));
+  }
+  for (const int global : {0, IDX_CURRENT_PRESET, IDX_NONE, -1, PARAM_COUNT})
+    f.window->handleNotify(Notify::ParameterChanged, global);
+  for (test::RecordingPage* page : f.pages) {
+    ASSERT_EQ(page->calls.size(), std::size(cases));
+    for (size_t k = 0; k < std::size(cases); ++k)
+      EXPECT_EQ(page->calls[k], (PageCall{cases[k].where, cases[k].value}));
+  }
 }
 
-TEST(MainWindow, InputMeterIsDecodedForTheInputOnShow) {
+// A meter word carries two channels: the low byte the even one, the high byte the odd one.
+TEST(MainWindow, MeterWordsReachEveryPageAsTwoChannelLevels) {
   WindowFixture f;
   auto& table = f.session->table();
-  table.record(3).value.store(0x003F); // input A: five steps and clip; input B silent
-  f.window->handleNotify(Notify::ParameterChanged, 3);
-  EXPECT_EQ(f.page(PageSlot::Input).meterMasks, (std::vector<int>{0x1FF}));
-  EXPECT_EQ(f.page(PageSlot::Gain).calls, (std::vector<PageCall>{{36, 0x3F, -1}, {37, 0, -1}}));
-  f.window->showPageNumber(8);
-  table.record(3).value.store(0x0300); // input B: two steps
-  f.window->handleNotify(Notify::ParameterChanged, 3);
-  EXPECT_EQ(f.page(PageSlot::Input).meterMasks.back(), 0x07);
+  table.record(IDX_METER_FIRST).value.store(0x003F);
+  table.record(IDX_METER_FIRST + 5).value.store(0x1420);
+  f.window->handleNotify(Notify::ParameterChanged, IDX_METER_FIRST);
+  f.window->handleNotify(Notify::ParameterChanged, IDX_METER_FIRST + 5);
+  using Meters = std::vector<std::pair<int, int>>;
+  EXPECT_EQ(f.page(PageSlot::Input).meters, (Meters{{0, 0x3F}, {1, 0}, {10, 0x20}, {11, 0x14}}));
+  EXPECT_TRUE(f.page(PageSlot::Gain).calls.empty());
 }
 
 // Outputs 1 and 3 share link group 0 in the table; every other output has its own.
@@ -172,9 +187,11 @@ TEST(MainWindow, AnEditFollowsTheTablesLinkGroupsAndReachesThePages) {
   EXPECT_TRUE(table.mustSend(indexOf(ChannelFunction::PeqGain, out3, 2)));
   EXPECT_FALSE(table.mustSend(indexOf(ChannelFunction::Mute, out1 + 1))); // its own group
   EXPECT_FALSE(table.mustSend(equalEntry)); // equal values are neither marked nor announced
-  // The gain page shows mute of output o under code 4 + o: both outputs reach it.
+  // Both outputs' mutes reach the pages.
   const auto& gain = f.page(PageSlot::Gain).calls;
-  EXPECT_EQ(gain, (std::vector<PageCall>{{4, 1, -1}, {6, 1, -1}}));
+  EXPECT_EQ(gain, (std::vector<PageCall>{test::call(ChannelFunction::Mute, out1, 1),
+                                         test::call(ChannelFunction::Mute, out3, 1),
+                                         test::call(ChannelFunction::PeqGain, out3, 77, 2)}));
 }
 
 TEST(MainWindow, UndoAndRedoRestoreBothChannelsAndNameTheStep) {
@@ -204,10 +221,11 @@ TEST(MainWindow, UndoAndRedoRestoreBothChannelsAndNameTheStep) {
   EXPECT_TRUE(table.mustSend(gain3));
   EXPECT_FALSE(actions.undo->isEnabled());
   EXPECT_EQ(actions.redo->text(), QStringLiteral("Redo OUT 1 · PEQ 3 · Gain"));
-  // The output page is told at once, tagged with each output's page number.
+  // The pages are told at once.
   EXPECT_THAT(
       f.page(PageSlot::Output).calls,
-      ::testing::UnorderedElementsAre(PageCall{93 + 2, before, 11}, PageCall{93 + 2, before, 13}));
+      ::testing::UnorderedElementsAre(test::call(ChannelFunction::PeqGain, out1, before, 2),
+                                      test::call(ChannelFunction::PeqGain, out1 + 2, before, 2)));
 
   actions.redo->trigger();
   EXPECT_EQ(table.value(gain1), before + 30);

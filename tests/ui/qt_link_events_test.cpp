@@ -27,10 +27,11 @@ TEST(QtLinkEvents, WorkerCallsReachTheWindowOnTheGuiThread) {
   WindowFixture f;
   ProgressWindow progress(f.window.get());
   QtLinkEvents events(*f.window, progress);
-  f.session->table().setParameter(21, 321);
+  const int muteA = indexOf(ChannelFunction::Mute, 0);
+  f.session->table().setParameter(muteA, 321);
   std::atomic<bool> sent{false};
   std::thread worker([&] {
-    events.post(Notify::ParameterChanged, 21);
+    events.post(Notify::ParameterChanged, muteA);
     events.progress().setRange(0, 1175);
     events.progress().setPosition(1175);
     events.progress().setText("Read Device Data:  100 %");
@@ -41,7 +42,8 @@ TEST(QtLinkEvents, WorkerCallsReachTheWindowOnTheGuiThread) {
   spinUntil([&] { return sent.load(); });
   worker.join();
   EXPECT_EQ(f.window->statusText(0), "Link Status:Successful");
-  EXPECT_EQ(f.page(PageSlot::Gain).calls, (std::vector<PageCall>{{0, 321, -1}}));
+  EXPECT_EQ(f.page(PageSlot::Gain).calls,
+            (std::vector<PageCall>{test::call(ChannelFunction::Mute, 0, 321)}));
   EXPECT_EQ(progress.fillRight(), 516);
   EXPECT_EQ(progress.line(), "Read Device Data:  100 %");
   EXPECT_FALSE(progress.isHiddenFlag());

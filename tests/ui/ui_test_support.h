@@ -20,12 +20,16 @@
 
 namespace kv816::test {
 
+// One parameter the main window told a page: what it is and its value.
 struct PageCall {
-  int code;
+  IndexLocation where;
   int value;
-  int pageNumber;
   bool operator==(const PageCall&) const = default;
 };
+
+inline PageCall call(ChannelFunction function, int channel, int value, int band = 0) {
+  return {{channel, function, band}, value};
+}
 
 class RecordingPage : public Page {
 public:
@@ -38,16 +42,16 @@ public:
     setShownPageNumber(page);
     return page;
   }
-  void applyCode(int code, int value, int page) override { calls.push_back({code, value, page}); }
-  void redrawGraph(int lowByte) override { graphs.push_back(lowByte); }
-  void setMeterMask(int mask) override { meterMasks.push_back(mask); }
+  void showParameter(const IndexLocation& where, int value) override {
+    calls.push_back({where, value});
+  }
+  void showMeter(int channel, int level) override { meters.push_back({channel, level}); }
 
   PageSlot slot_;
   std::vector<int> ioModes;
   int refreshes = 0;
   std::vector<PageCall> calls;
-  std::vector<int> graphs;
-  std::vector<int> meterMasks;
+  std::vector<std::pair<int, int>> meters; // channel, level
 };
 
 // Records the first index of every user edit an edit session applied: the entry the

@@ -94,15 +94,57 @@ bool ChannelPage::lacks(ChannelFunction function) const {
   return indexOf(function, channel()) == IDX_NONE;
 }
 
+int ChannelPage::codeOf(ChannelFunction function, int band) {
+  using F = ChannelFunction;
+  switch (function) {
+  case F::PeqType:
+    return CODE_TYPE + band;
+  case F::PeqFreq:
+    return CODE_FREQ + band;
+  case F::PeqQ:
+    return CODE_Q + band;
+  case F::PeqGain:
+    return CODE_GAIN + band;
+  case F::Delay:
+    return CODE_DELAY;
+  case F::Gain:
+    return CODE_CHANNEL_GAIN;
+  case F::Mute:
+    return CODE_MUTE;
+  case F::Phase:
+    return CODE_PHASE;
+  case F::PeqBypass:
+    return CODE_PEQ_BYPASS;
+  case F::HpfFreq:
+    return CODE_HPF_FREQ;
+  case F::HpfType:
+    return CODE_HPF_TYPE;
+  case F::LpfFreq:
+    return CODE_LPF_FREQ;
+  case F::LpfType:
+    return CODE_LPF_TYPE;
+  case F::Threshold:
+    return CODE_THRESHOLD;
+  case F::Attack:
+    return CODE_ATTACK;
+  case F::Release:
+    return CODE_RELEASE;
+  case F::Ratio:
+    return CODE_RATIO;
+  default:
+    return -1;
+  }
+}
+
 // A gesture's values are gathered first, so that it becomes one undo step; the first
 // value written names the step.
-void ChannelPage::write(ChannelFunction function, int code, int band) {
+void ChannelPage::write(ChannelFunction function, int band) {
   const int index = indexOf(function, channel(), band);
   if (index == IDX_NONE)
     return;
   if (pending_.empty())
     pendingSubject_ = {channel(), function, bandCountOf(function) > 1 ? band : -1};
-  pending_.push_back({index, controlRaw(code)});
+  pending_.push_back({index, controlRaw(codeOf(function, band))});
 }
 
 // The control whose signal runs this is the gesture: a drag, or a wheel or key burst on it,
@@ -137,12 +179,31 @@ int ChannelPage::showChannel(int pageNumber) {
   return pageNumber;
 }
 
-void ChannelPage::showFunctions(std::span<const FunctionCode> functions) {
-  for (const auto& [function, code] : functions) {
+void ChannelPage::showFunctions(std::span<const ChannelFunction> functions) {
+  for (ChannelFunction function : functions) {
     const int index = indexOf(function, channel());
+    const int code = codeOf(function);
     if (index != IDX_NONE && !applyEqCode(code, table_.value(index)))
       applyStripCode(code, table_.value(index));
   }
+}
+
+// The PEQ bypass word only switches the graph's banner, from its low byte.
+void ChannelPage::showParameter(const IndexLocation& where, int value) {
+  if (where.channel != channel())
+    return;
+  if (where.function == ChannelFunction::PeqBypass) {
+    redrawGraph(value & 0xFF);
+    return;
+  }
+  const int code = codeOf(where.function, where.band);
+  if (code >= 0)
+    applyCode(code, value, pageNumber());
+}
+
+void ChannelPage::showMeter(int channel, int level) {
+  if (channel == this->channel())
+    setMeterMask(static_cast<int>(meterSegments(level, CHANNEL_PAGE_METER_SEGMENTS)));
 }
 
 void ChannelPage::applyCode(int code, int value, int pageNumber) {
@@ -159,10 +220,6 @@ int ChannelPage::controlRaw(int code) const {
 
 void ChannelPage::redrawGraph(int lowByte) {
   graph_->setEqPass(lowByte != 0);
-}
-
-int ChannelPage::meterSegmentCount() const {
-  return CHANNEL_PAGE_METER_SEGMENTS;
 }
 
 void ChannelPage::setMeterMask(int mask) {

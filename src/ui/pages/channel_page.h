@@ -8,11 +8,11 @@
 // slope, gain, type), PEQ RESET and PEQ BYPASS. Right: the high-pass/low-pass crossover
 // and the compressor. Below: the response graph of the whole channel.
 //
-// Every parameter-bearing control has one update code (applyCode / controlRaw):
+// Every parameter-bearing control has one update code (codeOf, applyCode, controlRaw):
 //   0+k band type, 31+k band frequency, 62+k band Q and slope, 93+k band gain (k 0..9),
 //   124 delay, 125 gain, 126 mute, 127 polarity, 128 PEQ bypass, 129/130 high-pass
 //   frequency/type, 132/133 low-pass frequency/type, 135..138 threshold, attack, release,
-//   ratio, 139+c the level meter of channel c.
+//   ratio.
 // A user edit goes through the edit session (table, send mark, linked channels, one undo
 // step per gesture); values from the device (showChannel, applyCode, redrawGraph,
 // setMeterMask) only update the controls and never write. GUI thread only.
@@ -63,7 +63,6 @@ public:
   static constexpr int CODE_ATTACK = 136;
   static constexpr int CODE_RELEASE = 137;
   static constexpr int CODE_RATIO = 138;
-  static constexpr int CODE_METER = 139;
 
   // `firstPageNumber`: 7 makes the input page, 11 the output page.
   ChannelPage(const ParameterTable& table, EditSession& edits, int firstPageNumber,
@@ -77,12 +76,19 @@ public:
   // Accepts 7..10 on the input page and 11..18 on the output page; loads every control
   // from the table. Returns the page number now shown.
   int showChannel(int pageNumber) override;
+  // Every function of the channel shown that has a control, under codeOf's code.
+  void showParameter(const IndexLocation& where, int value) override;
+  void showMeter(int channel, int level) override;
   // Ignored unless `pageNumber` is the page number shown.
-  void applyCode(int code, int value, int pageNumber) override;
+  void applyCode(int code, int value, int pageNumber);
   // The channel's PEQ bypass word arrived: the graph's bypass banner follows its low byte.
-  void redrawGraph(int lowByte) override;
-  int meterSegmentCount() const override;
-  void setMeterMask(int mask) override;
+  void redrawGraph(int lowByte);
+  // The level meter, as a mask of lit segments (plus 256 for the clip lamp).
+  void setMeterMask(int mask);
+
+  // The update code of the control bound to a function (and band); -1 for none. The one
+  // map between parameters and controls, for showing and for writing.
+  static int codeOf(ChannelFunction function, int band = 0);
 
   // The raw parameter value a control stands for now; -1 for a code the page lacks.
   int controlRaw(int code) const;
@@ -109,12 +115,11 @@ private:
 
   // Frame (channel_page.cpp).
   void place(QWidget* widget, const QRect& design);
-  void write(ChannelFunction function, int code, int band = 0);
+  void write(ChannelFunction function, int band = 0);
   void commit(EditSource source = EditSource::Page);
   bool lacks(ChannelFunction function) const;
-  // Shows the table's value of each function (those the channel has) under its code.
-  using FunctionCode = std::pair<ChannelFunction, int>;
-  void showFunctions(std::span<const FunctionCode> functions);
+  // Shows the table's value of each function (those the channel has).
+  void showFunctions(std::span<const ChannelFunction> functions);
 
   // Equaliser, graph and crossover (channel_page_eq.cpp).
   void createEqualiser();

@@ -235,10 +235,9 @@ void ChannelPage::showEqualiser() {
   }
   if (!output_)
     return;
-  static constexpr FunctionCode CROSSOVER[4] = {{ChannelFunction::HpfType, CODE_HPF_TYPE},
-                                                {ChannelFunction::LpfType, CODE_LPF_TYPE},
-                                                {ChannelFunction::HpfFreq, CODE_HPF_FREQ},
-                                                {ChannelFunction::LpfFreq, CODE_LPF_FREQ}};
+  static constexpr ChannelFunction CROSSOVER[4] = {
+      ChannelFunction::HpfType, ChannelFunction::LpfType, ChannelFunction::HpfFreq,
+      ChannelFunction::LpfFreq};
   showFunctions(CROSSOVER);
 }
 
@@ -348,26 +347,26 @@ void ChannelPage::applyBandVisibility(int band) {
 
 void ChannelPage::onBandFrequency(int band) {
   graph_->setBandFrequency(bands_[static_cast<size_t>(band)].freq->units(), band);
-  write(ChannelFunction::PeqFreq, CODE_FREQ + band, band);
+  write(ChannelFunction::PeqFreq, band);
   commit();
 }
 
 void ChannelPage::onBandQ(int band) {
   graph_->setBandQ(bands_[static_cast<size_t>(band)].q->units(), band);
-  write(ChannelFunction::PeqQ, CODE_Q + band, band);
+  write(ChannelFunction::PeqQ, band);
   commit();
 }
 
 void ChannelPage::onSlope(int band) {
   const bool slope12 = bands_[static_cast<size_t>(band)].slope->currentIndex() == 1;
   graph_->setBandQ(slope12 ? SLOPE_12DB_Q : SLOPE_6DB_Q, band);
-  write(ChannelFunction::PeqQ, CODE_Q + band, band);
+  write(ChannelFunction::PeqQ, band);
   commit();
 }
 
 void ChannelPage::onBandGain(int band) {
   graph_->setBandGain(bands_[static_cast<size_t>(band)].gain->units(), band);
-  write(ChannelFunction::PeqGain, CODE_GAIN + band, band);
+  write(ChannelFunction::PeqGain, band);
   commit();
   savedGain_[static_cast<size_t>(band)] = eqRaw(CODE_GAIN + band);
 }
@@ -387,8 +386,8 @@ void ChannelPage::onBandType(int band) {
     applyEqCode(CODE_GAIN + band, savedGain_[k]);
   }
   graph_->setBandType(type, band);
-  write(ChannelFunction::PeqType, CODE_TYPE + band, band);
-  write(ChannelFunction::PeqGain, CODE_GAIN + band, band);
+  write(ChannelFunction::PeqType, band);
+  write(ChannelFunction::PeqGain, band);
   commit();
   applyBandVisibility(band);
 }
@@ -400,15 +399,14 @@ void ChannelPage::onCrossoverFrequency(bool highPass) {
   if (low->units() < high->units())
     (highPass ? high : low)->setUnits((highPass ? low : high)->units());
   graph_->setPointFrequency((highPass ? high : low)->units(), highPass ? 0 : 1);
-  write(highPass ? ChannelFunction::HpfFreq : ChannelFunction::LpfFreq,
-        highPass ? CODE_HPF_FREQ : CODE_LPF_FREQ);
+  write(highPass ? ChannelFunction::HpfFreq : ChannelFunction::LpfFreq);
   commit();
 }
 
 void ChannelPage::onCrossoverType(bool highPass) {
   const int code = highPass ? CODE_HPF_TYPE : CODE_LPF_TYPE;
   graph_->setFilterCode(eqRaw(code));
-  write(highPass ? ChannelFunction::HpfType : ChannelFunction::LpfType, code);
+  write(highPass ? ChannelFunction::HpfType : ChannelFunction::LpfType);
   commit();
 }
 
@@ -418,8 +416,7 @@ void ChannelPage::onGraph(int which, int band) {
       return;
     const int side = which - 1;
     crossoverFreq_[static_cast<size_t>(side)]->setUnits(graph_->pointFrequency(side));
-    write(side == 0 ? ChannelFunction::HpfFreq : ChannelFunction::LpfFreq,
-          side == 0 ? CODE_HPF_FREQ : CODE_LPF_FREQ);
+    write(side == 0 ? ChannelFunction::HpfFreq : ChannelFunction::LpfFreq);
     commit(EditSource::Graph);
     return;
   }
@@ -430,10 +427,10 @@ void ChannelPage::onGraph(int which, int band) {
   row.freq->setUnits(graph_->pointFrequency(point));
   row.q->setUnits(graph_->pointQ(point));
   row.gain->setUnits(graph_->pointGain(point) / 10.0);
-  write(ChannelFunction::PeqGain, CODE_GAIN + band, band);
-  write(ChannelFunction::PeqFreq, CODE_FREQ + band, band);
-  write(ChannelFunction::PeqQ, CODE_Q + band, band);
-  write(ChannelFunction::PeqType, CODE_TYPE + band, band);
+  write(ChannelFunction::PeqGain, band);
+  write(ChannelFunction::PeqFreq, band);
+  write(ChannelFunction::PeqQ, band);
+  write(ChannelFunction::PeqType, band);
   commit(EditSource::Graph);
   savedGain_[static_cast<size_t>(band)] = eqRaw(CODE_GAIN + band);
 }
@@ -457,10 +454,10 @@ void ChannelPage::onPeqReset() {
     graph_->setBandFrequency(hz, k);
     graph_->setBandQ(1.0, k);
     applyBandVisibility(k);
-    write(ChannelFunction::PeqType, CODE_TYPE + k, k);
-    write(ChannelFunction::PeqFreq, CODE_FREQ + k, k);
-    write(ChannelFunction::PeqQ, CODE_Q + k, k);
-    write(ChannelFunction::PeqGain, CODE_GAIN + k, k);
+    write(ChannelFunction::PeqType, k);
+    write(ChannelFunction::PeqFreq, k);
+    write(ChannelFunction::PeqQ, k);
+    write(ChannelFunction::PeqGain, k);
   }
   commit(EditSource::Reset);
 }
@@ -479,7 +476,7 @@ void ChannelPage::onPeqBypass() {
     }
   }
   graph_->setEqPass(on);
-  write(ChannelFunction::PeqBypass, CODE_PEQ_BYPASS);
+  write(ChannelFunction::PeqBypass);
   commit(EditSource::Bypass);
 }
 

@@ -64,12 +64,12 @@ void ChannelPage::createStrip() {
   place(mute_, QRect(QPoint(28, 30), QPoint(88, 55)));
   place(phase_, QRect(QPoint(28, 66), QPoint(88, 91)));
   connect(mute_, &SkinButton::notified, this, [this] {
-    write(ChannelFunction::Mute, CODE_MUTE);
+    write(ChannelFunction::Mute);
     commit();
   });
   connect(phase_, &SkinButton::notified, this, [this] {
     showPolarity();
-    write(ChannelFunction::Phase, CODE_PHASE);
+    write(ChannelFunction::Phase);
     commit();
   });
 
@@ -119,9 +119,8 @@ void ChannelPage::createCompressor() {
     compressorEdits_[s] = makeEdit(this, 2 + i, *SCALES[i], NAMES[i]);
     place(compressorEdits_[s], QRect(852, y, 64, 24));
     const ChannelFunction function = FUNCTIONS[i];
-    const int code = CODE_THRESHOLD + i;
-    connect(compressorEdits_[s], &ValueEdit::valueNotified, this, [this, function, code] {
-      write(function, code);
+    connect(compressorEdits_[s], &ValueEdit::valueNotified, this, [this, function] {
+      write(function);
       commit();
     });
     if (!output_) {
@@ -141,18 +140,15 @@ void ChannelPage::refreshStripTexts() {
 }
 
 void ChannelPage::showStrip() {
-  static constexpr FunctionCode STRIP[4] = {{ChannelFunction::Delay, CODE_DELAY},
-                                            {ChannelFunction::Gain, CODE_CHANNEL_GAIN},
-                                            {ChannelFunction::Mute, CODE_MUTE},
-                                            {ChannelFunction::Phase, CODE_PHASE}};
+  static constexpr ChannelFunction STRIP[4] = {ChannelFunction::Delay, ChannelFunction::Gain,
+                                               ChannelFunction::Mute, ChannelFunction::Phase};
   showFunctions(STRIP);
 }
 
 void ChannelPage::showCompressor() {
-  static constexpr FunctionCode COMPRESSOR[4] = {{ChannelFunction::Threshold, CODE_THRESHOLD},
-                                                 {ChannelFunction::Attack, CODE_ATTACK},
-                                                 {ChannelFunction::Release, CODE_RELEASE},
-                                                 {ChannelFunction::Ratio, CODE_RATIO}};
+  static constexpr ChannelFunction COMPRESSOR[4] = {
+      ChannelFunction::Threshold, ChannelFunction::Attack, ChannelFunction::Release,
+      ChannelFunction::Ratio};
   showFunctions(COMPRESSOR);
 }
 
@@ -187,11 +183,6 @@ bool ChannelPage::applyStripCode(int code, int value) {
     return true;
   default:
     break;
-  }
-  // A meter byte counts only for the channel on show.
-  if (code == CODE_METER + channel()) {
-    setMeterMask(static_cast<int>(meterSegments(value, CHANNEL_PAGE_METER_SEGMENTS)));
-    return true;
   }
   return false;
 }
@@ -228,13 +219,13 @@ void ChannelPage::showPolarity() {
 void ChannelPage::onGainFader() {
   // Fader positions and the edit's raw value are both tenths of a dB.
   gainEdit_->setRawValue(gainFader_->value());
-  write(ChannelFunction::Gain, CODE_CHANNEL_GAIN);
+  write(ChannelFunction::Gain);
   commit();
 }
 
 void ChannelPage::onGainEdit() {
   gainFader_->setValue(gainEdit_->rawValue());
-  write(ChannelFunction::Gain, CODE_CHANNEL_GAIN);
+  write(ChannelFunction::Gain);
   commit();
 }
 
@@ -242,7 +233,7 @@ void ChannelPage::onGainEdit() {
 void ChannelPage::onDelaySlider() {
   for (ValueEdit* edit : delayEdits_)
     edit->setRawValue(delaySlider_->value());
-  write(ChannelFunction::Delay, CODE_DELAY);
+  write(ChannelFunction::Delay);
   commit();
 }
 
@@ -251,7 +242,7 @@ void ChannelPage::onDelayEdit(int which) {
   for (ValueEdit* edit : delayEdits_)
     edit->setRawValue(raw);
   delaySlider_->setValue(raw);
-  write(ChannelFunction::Delay, CODE_DELAY);
+  write(ChannelFunction::Delay);
   commit();
 }
 

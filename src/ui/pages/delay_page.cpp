@@ -103,6 +103,11 @@ void DelayPage::refreshTexts() {
     strips_[static_cast<size_t>(c)].frame->setTitle(GainPage::stripCaption(c));
 }
 
+void DelayPage::showParameter(const IndexLocation& where, int value) {
+  if (where.function == ChannelFunction::Delay)
+    applyCode(where.channel, value, pageNumber());
+}
+
 void DelayPage::applyCode(int code, int value, int pageNumber) {
   (void)pageNumber;
   if (!isValidChannel(code))

@@ -4,8 +4,8 @@
 // It edits the Delay entry (samples at 48 kHz) of every channel. GUI thread only.
 //
 // The slider and the three edits of a strip always hold one position in tenths of a
-// millisecond (0..5000). applyCode takes the channel as its code and the Delay word as its
-// value and never writes back. A user edit goes through the edit session at once (table,
+// millisecond (0..5000). showParameter and applyCode (the channel as its code) take the
+// Delay word and never write back. A user edit goes through the edit session at once (table,
 // send mark, linked channels, one undo step per typed value or slider burst).
 
 #include "dsp/scale_config.h"
@@ -30,8 +30,10 @@ public:
 
   void setIoMode(int ioMode) override;
   void refreshTexts() override;
+  // The Delay word of every channel.
+  void showParameter(const IndexLocation& where, int value) override;
   // Code c = 0..11 shows Delay word `value` on strip c; other codes are ignored.
-  void applyCode(int code, int value, int pageNumber) override;
+  void applyCode(int code, int value, int pageNumber);
   // Item c = 0..11: the Delay word of the strip's position, trunc(ms x 48 + 0.5); -1 for
   // any other item.
   int itemRaw(int item) const;

@@ -37,6 +37,20 @@ constexpr int FRAME_TOP = 122;
 constexpr int FRAME_WIDTH = 77;
 constexpr int FRAME_HEIGHT = 396;
 
+// The item of a channel's function; -1 for a function the page does not edit.
+int itemOf(ChannelFunction function, int channel) {
+  switch (function) {
+  case ChannelFunction::Mute:
+    return MUTE_ITEM + channel;
+  case ChannelFunction::Phase:
+    return POLARITY_ITEM + channel;
+  case ChannelFunction::Gain:
+    return GAIN_ITEM + channel;
+  default:
+    return -1;
+  }
+}
+
 ChannelFunction functionOfItem(int item) {
   return item < POLARITY_ITEM ? ChannelFunction::Mute
          : item < GAIN_ITEM   ? ChannelFunction::Phase
@@ -147,6 +161,17 @@ void GainPage::refreshTexts() {
     s.frame->setTitle(stripCaption(c));
     s.mute->setText(mute);
   }
+}
+
+void GainPage::showParameter(const IndexLocation& where, int value) {
+  const int item = itemOf(where.function, where.channel);
+  if (item >= 0)
+    applyCode(item, value, pageNumber());
+}
+
+void GainPage::showMeter(int channel, int level) {
+  if (isValidChannel(channel))
+    applyCode(METER_ITEM + channel, level, pageNumber());
 }
 
 void GainPage::applyCode(int code, int value, int pageNumber) {

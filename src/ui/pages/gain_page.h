@@ -37,7 +37,11 @@ public:
 
   void setIoMode(int ioMode) override;
   void refreshTexts() override;
-  void applyCode(int code, int value, int pageNumber) override;
+  // Mute, Phase and Gain of every channel; the meters of every channel.
+  void showParameter(const IndexLocation& where, int value) override;
+  void showMeter(int channel, int level) override;
+  // Item `code` (see above) shows `value`; `pageNumber` is not used.
+  void applyCode(int code, int value, int pageNumber);
   // Mute and polarity items 1 or 0, gain items dB x 10 + 360; -1 for any other item.
   int itemRaw(int item) const;
 

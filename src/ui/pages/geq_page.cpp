@@ -204,6 +204,27 @@ int GeqPage::showChannel(int pageNumber) {
   return pageNumber;
 }
 
+void GeqPage::showParameter(const IndexLocation& where, int value) {
+  if (where.channel != channel())
+    return;
+  switch (where.function) {
+  case ChannelFunction::GeqType:
+    applyCode(CODE_TYPE_FIRST + where.band, value, pageNumber());
+    break;
+  case ChannelFunction::GeqFreq:
+    applyCode(CODE_FREQ_FIRST + where.band, value, pageNumber());
+    break;
+  case ChannelFunction::GeqGain:
+    applyCode(CODE_GAIN_FIRST + where.band, value, pageNumber());
+    break;
+  case ChannelFunction::GeqBypass:
+    applyCode(CODE_BYPASS, value, pageNumber());
+    break;
+  default:
+    break; // the band Q is not shown here
+  }
+}
+
 void GeqPage::applyCode(int code, int value, int pageNumber) {
   if (pageNumber >= 0 && pageNumber != this->pageNumber())
     return;

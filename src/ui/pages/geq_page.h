@@ -4,7 +4,7 @@
 // buttons. One page serves the four inputs; showChannel picks the input.
 //
 // Every user edit goes through the edit session (table, send mark, linked inputs, one undo
-// step per gesture). Device values arrive through applyCode and only move the controls.
+// step per gesture). Device values arrive through showParameter and only move the controls.
 // GUI thread only.
 
 #include "edit/edit_session.h"
@@ -48,8 +48,10 @@ public:
   // Page numbers 3..6 show inputs A..D and load the input's words from the table; other
   // numbers are ignored. Returns the page number now shown.
   int showChannel(int pageNumber) override;
+  // The graphic-EQ bands (type, frequency, gain) and bypass of the input shown.
+  void showParameter(const IndexLocation& where, int value) override;
   // A device value of the shown input; values tagged with another page number are ignored.
-  void applyCode(int code, int value, int pageNumber) override;
+  void applyCode(int code, int value, int pageNumber);
 
   // The input shown, 0..3.
   int channel() const;

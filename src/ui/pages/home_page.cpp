@@ -20,11 +20,6 @@ constexpr int ID_OUTPUT_LINK = 6024;
 constexpr int ID_ROUTE_FIRST = 7024;       // inputs A..D
 constexpr int ID_OUTPUT_JUMP_FIRST = 7028; // Gain, X_Over, GEQ, Limit, Delay, Mute
 
-// Home update codes.
-constexpr int CODE_ROUTING_FIRST = 0;
-constexpr int CODE_INPUT_LINK_FIRST = 8;
-constexpr int CODE_OUTPUT_LINK_FIRST = 12;
-
 // The page each jump button asks for; the strip's channel is added where the page shows
 // one channel.
 int inputJumpPage(int jump, int input) {
@@ -166,18 +161,17 @@ void HomePage::updateVisibility() {
   }
 }
 
-void HomePage::applyCode(int code, int value, int pageNumber) {
-  (void)pageNumber;
-  if (code >= CODE_ROUTING_FIRST && code < CODE_ROUTING_FIRST + OUTPUT_COUNT) {
-    const OutputStrip& strip = outputs_[static_cast<size_t>(code - CODE_ROUTING_FIRST)];
+void HomePage::showParameter(const IndexLocation& where, int value) {
+  if (where.function == ChannelFunction::Routing && isOutput(where.channel)) {
+    const OutputStrip& strip = outputs_[static_cast<size_t>(where.channel - INPUT_COUNT)];
     for (int k = 0; k < INPUT_COUNT; ++k)
       strip.routes[static_cast<size_t>(k)]->setCheckState((value >> k) & 1 ? SkinButton::ON
                                                                            : SkinButton::OFF);
-  } else if (code >= CODE_INPUT_LINK_FIRST && code < CODE_OUTPUT_LINK_FIRST) {
-    inputs_[static_cast<size_t>(code - CODE_INPUT_LINK_FIRST)].link->setShownIndex(
+  } else if (where.function == ChannelFunction::LinkMask && isInput(where.channel)) {
+    inputs_[static_cast<size_t>(where.channel)].link->setShownIndex(
         groupOfMask(value, inputCount_));
-  } else if (code >= CODE_OUTPUT_LINK_FIRST && code < CODE_OUTPUT_LINK_FIRST + OUTPUT_COUNT) {
-    outputs_[static_cast<size_t>(code - CODE_OUTPUT_LINK_FIRST)].link->setShownIndex(
+  } else if (where.function == ChannelFunction::LinkMask && isOutput(where.channel)) {
+    outputs_[static_cast<size_t>(where.channel - INPUT_COUNT)].link->setShownIndex(
         groupOfMask(value, outputCount_));
   }
 }

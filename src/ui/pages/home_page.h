@@ -8,7 +8,8 @@
 // LinkMask (1 << group), and the edit session lets the linked channels follow the group's
 // own channel (channel g for an input group g, 4 + g for an output group); a routing
 // button writes the output's Routing word from all four of its buttons, hidden ones
-// included. Device values arrive through applyCode and only change what the controls show.
+// included. Device values arrive through showParameter and only change what the controls
+// show.
 //
 // Controls carry object names for lookup: "inputName<i>", "outputName<o>", "inputLink<i>",
 // "outputLink<o>",
@@ -38,9 +39,8 @@ public:
   // last entry; no LinkMask is written) and hides the routing buttons of absent inputs.
   void setIoMode(int ioMode) override;
   void refreshTexts() override;
-  // Codes 0..7: Routing of output o; 8..11: LinkMask of input i; 12..19: LinkMask of
-  // output o. Other codes are ignored; `pageNumber` is not used.
-  void applyCode(int code, int value, int pageNumber) override;
+  // The Routing word of an output and the LinkMask of any channel; nothing else.
+  void showParameter(const IndexLocation& where, int value) override;
   // The selection of the channel's link list (0 for a value that is no channel).
   int linkGroup(int channel) const;
 

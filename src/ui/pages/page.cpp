@@ -24,10 +24,14 @@ int Page::showChannel(int pageNumber) {
   return pageNumber_ == pageNumber ? pageNumber : pageNumber_;
 }
 
-void Page::applyCode(int code, int value, int pageNumber) {
-  (void)code;
+void Page::showParameter(const IndexLocation& where, int value) {
+  (void)where;
   (void)value;
-  (void)pageNumber;
+}
+
+void Page::showMeter(int channel, int level) {
+  (void)channel;
+  (void)level;
 }
 
 } // namespace kv816

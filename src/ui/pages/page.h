@@ -6,6 +6,8 @@
 // A page makes every user edit through the edit session; it asks the main window to show a
 // page by a signal the main window takes as a queued call.
 
+#include "model/channel_layout.h"
+
 #include <QRect>
 #include <QWidget>
 
@@ -32,15 +34,12 @@ public:
   // GEQ page (3..6), input page (7..10), output page (11..18): show the channel of that
   // page number. Returns the page number now shown (unchanged for other pages or numbers).
   virtual int showChannel(int pageNumber);
-  // One routed parameter: update code `code` with `value`. `pageNumber` names the channel
-  // view the value belongs to (-1 for none); a channel page ignores values of channels it
-  // does not show. The delay page takes the channel as its code.
-  virtual void applyCode(int code, int value, int pageNumber);
-  // Input and output pages: redraw the response graph; `lowByte` is the value's low byte.
-  virtual void redrawGraph(int lowByte) { (void)lowByte; }
-  // Input page: the level meter, as a mask of lit segments (plus 256 for the clip lamp).
-  virtual int meterSegmentCount() const { return 9; }
-  virtual void setMeterMask(int mask) { (void)mask; }
+  // A channel parameter changed (the device, an edit, a refresh): the page shows `value`
+  // on the control bound to `where` (function, channel, band) if it has one and shows that
+  // channel now; otherwise it does nothing. Never writes.
+  virtual void showParameter(const IndexLocation& where, int value);
+  // The level byte of channel 0..11's meter arrived.
+  virtual void showMeter(int channel, int level);
 
 signals:
   void showPageRequested(int pageNumber); // show a page by number

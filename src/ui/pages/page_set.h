@@ -4,12 +4,14 @@
 #include "edit/edit_session.h"
 #include "model/parameter_table.h"
 #include "ui/pages/page.h"
-#include "ui/shell/parameter_routes.h"
 
 #include <array>
 #include <functional>
 
 namespace kv816 {
+
+enum class PageSlot : int { Home = 0, Gain, Delay, Geq, Input, Output };
+inline constexpr int PAGE_SLOT_COUNT = 6;
 
 struct PageSet {
   std::array<Page*, PAGE_SLOT_COUNT> pages{};

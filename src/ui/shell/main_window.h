@@ -115,6 +115,7 @@ private:
   void layoutClient();
   void showLinkStatus(int status);
   void routeParameter(int index);
+  void routeMeters(int word, int value);
   void postRefresh(int index);
   void showAbout();
   void connectPage(Page* page);

@@ -1,6 +1,7 @@
 // The main window's side of the link: notifications and parameter routing.
 
-#include "model/meter.h"
+#include "model/channel_layout.h"
+#include "model/parameter_table.h"
 #include "ui/shell/device_session.h"
 #include "ui/shell/main_window.h"
 
@@ -30,26 +31,30 @@ void MainWindow::handleNotify(Notify what, int arg) {
   }
 }
 
+// The model's layout names what an index is; every page shows what it has a control for.
 void MainWindow::routeParameter(int index) {
   if (!ParameterTable::isValidIndex(index))
     return;
   const int value = session_.table().value(index);
-  for (const Route& route : routesOf(index)) {
-    Page* page = pages_.at(route.slot);
-    if (!page || (route.onlyWhileShown && page->pageNumber() != route.pageNumber))
-      continue;
-    const int part = routeValue(route.part, value);
-    switch (route.kind) {
-    case RouteKind::Code:
-      page->applyCode(route.code, part, route.pageNumber);
-      break;
-    case RouteKind::Graph:
-      page->redrawGraph(part);
-      break;
-    case RouteKind::InputMeter:
-      page->setMeterMask(int(meterSegments(part, page->meterSegmentCount())));
-      break;
-    }
+  if (index >= IDX_METER_FIRST && index < IDX_METER_FIRST + METER_WORD_COUNT) {
+    routeMeters(index - IDX_METER_FIRST, value);
+    return;
+  }
+  const IndexLocation where = locateIndex(index);
+  if (where.isGlobal())
+    return;
+  for (Page* page : pages_.pages)
+    page->showParameter(where, value);
+}
+
+// Each meter word carries two channels' levels: the low byte the even channel, the high
+// byte the odd one.
+void MainWindow::routeMeters(int word, int value) {
+  for (int half = 0; half < 2; ++half) {
+    const int channel = 2 * word + half;
+    const int level = (value >> (8 * half)) & 0xFF;
+    for (Page* page : pages_.pages)
+      page->showMeter(channel, level);
   }
 }
 
