@@ -24,8 +24,6 @@ namespace kv816 {
 class ResponseGraph : public QWidget {
   Q_OBJECT
 public:
-  static constexpr int CONTROL_ID = 3024;
-
   explicit ResponseGraph(QWidget* parent = nullptr);
 
   // Settings, as the pages set them after creating the graph; each repaints.

@@ -21,6 +21,8 @@ public:
   enum CheckState : int { PLAIN = 0, OFF = 1, ON = 2 };
 
   explicit SkinButton(int controlId, QWidget* parent = nullptr);
+  // Without an id: the page tells its controls apart by their own connections.
+  explicit SkinButton(QWidget* parent) : SkinButton(0, parent) {}
 
   int controlId() const { return controlId_; }
   void setUserValue(int value) { userValue_ = value; }

@@ -14,6 +14,8 @@ class SkinComboBox : public QComboBox {
   Q_OBJECT
 public:
   explicit SkinComboBox(int controlId, QWidget* parent = nullptr);
+  // Without an id: the page tells its controls apart by their own connections.
+  explicit SkinComboBox(QWidget* parent) : SkinComboBox(0, parent) {}
 
   int controlId() const { return controlId_; }
   void setUserValue(int value) { userValue_ = value; }

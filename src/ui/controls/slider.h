@@ -35,6 +35,8 @@ public:
   static const SliderStyle STYLES[STYLE_COUNT];
 
   explicit Slider(int controlId, QWidget* parent = nullptr);
+  // Without an id: the page tells its controls apart by their own connections.
+  explicit Slider(QWidget* parent) : Slider(0, parent) {}
 
   int controlId() const { return controlId_; }
   void setIndex(int index) { index_ = index; }

@@ -45,6 +45,8 @@ public:
   enum Repeat : int { REPEAT_NONE = 0, REPEAT_UP = 1, REPEAT_DOWN = 2 };
 
   explicit ValueEdit(int controlId, QWidget* parent = nullptr);
+  // Without an id: the page tells its controls apart by their own connections.
+  explicit ValueEdit(QWidget* parent) : ValueEdit(0, parent) {}
 
   int controlId() const { return controlId_; }
   void setIndex(int index) { index_ = index; }

@@ -68,7 +68,7 @@ void refill(SkinComboBox* box, const QStringList& entries) {
 }
 
 ValueEdit* makeEdit(QWidget* parent, int index, const ScaleConfig& scale, const QString& name) {
-  auto* edit = new ValueEdit(0, parent);
+  auto* edit = new ValueEdit(parent);
   edit->setIndex(index);
   edit->setScale(scale);
   edit->setObjectName(name);
@@ -76,7 +76,7 @@ ValueEdit* makeEdit(QWidget* parent, int index, const ScaleConfig& scale, const 
 }
 
 SkinComboBox* makeList(QWidget* parent, int index, const QString& name) {
-  auto* box = new SkinComboBox(0, parent);
+  auto* box = new SkinComboBox(parent);
   box->setUserValue(index);
   box->setObjectName(name);
   return box;
@@ -121,9 +121,9 @@ void ChannelPage::createEqualiser() {
     connect(row.gain, &ValueEdit::valueNotified, this, [this, k] { onBandGain(k); });
     connect(row.type, &SkinComboBox::notified, this, [this, k] { onBandType(k); });
   }
-  peqReset_ = new SkinButton(0, this);
+  peqReset_ = new SkinButton(this);
   peqReset_->setObjectName(QStringLiteral("peqReset"));
-  peqBypass_ = new SkinButton(0, this);
+  peqBypass_ = new SkinButton(this);
   peqBypass_->setObjectName(QStringLiteral("peqBypass"));
   peqBypass_->setUserValue(1);
   place(peqReset_, QRect(QPoint(626, 112), QPoint(710, 140)));

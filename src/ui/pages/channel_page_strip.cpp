@@ -32,14 +32,14 @@ constexpr int METER_WIDTH = 21;
 constexpr int METER_GAP = 2;
 
 SkinButton* makeToggle(QWidget* parent, const QString& name) {
-  auto* button = new SkinButton(0, parent);
+  auto* button = new SkinButton(parent);
   button->setCheckState(SkinButton::OFF);
   button->setObjectName(name);
   return button;
 }
 
 ValueEdit* makeEdit(QWidget* parent, int index, const ScaleConfig& scale, const QString& name) {
-  auto* edit = new ValueEdit(0, parent);
+  auto* edit = new ValueEdit(parent);
   edit->setIndex(index);
   edit->setScale(scale);
   edit->setObjectName(name);
@@ -47,7 +47,7 @@ ValueEdit* makeEdit(QWidget* parent, int index, const ScaleConfig& scale, const 
 }
 
 Slider* makeSlider(QWidget* parent, int style, int min, int max, const QString& name) {
-  auto* slider = new Slider(0, parent);
+  auto* slider = new Slider(parent);
   slider->setStyle(style);
   slider->setRange(min, max);
   slider->setDivisor(SLIDER_STEPS_PER_UNIT);

@@ -41,7 +41,7 @@ DelayPage::DelayPage(EditSession& edits, QWidget* parent) : Page(2, parent), edi
 }
 
 ValueEdit* DelayPage::createEdit(int c, const ScaleConfig& scale) {
-  auto* edit = new ValueEdit(0, this);
+  auto* edit = new ValueEdit(this);
   edit->setIndex(c);
   edit->setScale(scale);
   edit->setRawValue(0);
@@ -53,7 +53,7 @@ ValueEdit* DelayPage::createEdit(int c, const ScaleConfig& scale) {
 void DelayPage::createStrip(int c) {
   Strip& s = strips_[static_cast<size_t>(c)];
   s.frame = new QGroupBox(this);
-  s.slider = new Slider(0, this);
+  s.slider = new Slider(this);
   GestureWatch::install(s.slider, edits_);
   s.slider->setIndex(c);
   s.slider->setStyle(SLIDER_STYLE);

@@ -87,8 +87,8 @@ GainPage::GainPage(EditSession& edits, QWidget* parent) : Page(1, parent), edits
 void GainPage::createStrip(int c) {
   Strip& s = strips_[static_cast<size_t>(c)];
   s.frame = new QGroupBox(this);
-  s.mute = new SkinButton(0, this);
-  s.polarity = new SkinButton(0, this);
+  s.mute = new SkinButton(this);
+  s.polarity = new SkinButton(this);
   for (SkinButton* button : {s.mute, s.polarity}) {
     const int item = (button == s.mute ? MUTE_ITEM : POLARITY_ITEM) + c;
     button->setUserValue(c);
@@ -98,7 +98,7 @@ void GainPage::createStrip(int c) {
   }
   s.polarity->setText(QStringLiteral("\u00D8")); // the polarity sign in every language
 
-  s.fader = new Slider(0, this);
+  s.fader = new Slider(this);
   GestureWatch::install(s.fader, edits_);
   s.fader->setIndex(c);
   s.fader->setStyle(0);
@@ -113,7 +113,7 @@ void GainPage::createStrip(int c) {
   s.meter->setSegmentHeight(METER_SEGMENT_ROWS);
   s.meter->setMeter(QColor(0, 0, 0, 0), QPixmap(), 0, FADER_HEIGHT);
 
-  s.edit = new ValueEdit(0, this);
+  s.edit = new ValueEdit(this);
   s.edit->setIndex(c);
   s.edit->setScale(CHANNEL_GAIN_SCALE);
   s.edit->setRawValue(0);

@@ -57,7 +57,7 @@ GeqPage::GeqPage(const ParameterTable& table, EditSession& edits, QWidget* paren
 
 void GeqPage::createControls() {
   for (int n = 0; n < GEQ_BAND_COUNT; ++n) {
-    auto* slider = new Slider(0, this);
+    auto* slider = new Slider(this);
     GestureWatch::install(slider, edits_);
     slider->setStyle(SLIDER_STYLE);
     slider->setRange(-GAIN_LIMIT, GAIN_LIMIT);
@@ -82,7 +82,7 @@ void GeqPage::createControls() {
     scaleLabels_[k] = label;
   }
   for (int i = 0; i < 2; ++i) {
-    auto* button = new SkinButton(0, this);
+    auto* button = new SkinButton(this);
     button->setUserValue(i);
     connect(button, &SkinButton::notified, this, [this](int, int index) { onButton(index); });
     buttons_[i] = button;

@@ -13,13 +13,6 @@ namespace kv816 {
 
 namespace {
 
-// Control ids of the link lists, the jump buttons and the routing buttons.
-constexpr int ID_INPUT_LINK = 3024;
-constexpr int ID_INPUT_JUMP_FIRST = 4024; // Mute, Gain, GEQ, Delay
-constexpr int ID_OUTPUT_LINK = 6024;
-constexpr int ID_ROUTE_FIRST = 7024;       // inputs A..D
-constexpr int ID_OUTPUT_JUMP_FIRST = 7028; // Gain, X_Over, GEQ, Limit, Delay, Mute
-
 // The page each jump button asks for; the strip's channel is added where the page shows
 // one channel.
 int inputJumpPage(int jump, int input) {
@@ -64,7 +57,7 @@ void HomePage::createInputStrip(int input) {
   strip.name = new SkinLabel(this);
   strip.name->setObjectName(QStringLiteral("inputName%1").arg(input));
   strip.name->setTextFlags(TEXT_RIGHT | TEXT_VCENTER | TEXT_SINGLE_LINE);
-  strip.link = new SkinComboBox(ID_INPUT_LINK, this);
+  strip.link = new SkinComboBox(this);
   strip.link->setObjectName(QStringLiteral("inputLink%1").arg(input));
   strip.link->setUserValue(input);
   fillLinkList(strip.link, INPUT_COUNT, 'A');
@@ -72,11 +65,11 @@ void HomePage::createInputStrip(int input) {
   connect(strip.link, &SkinComboBox::notified, this,
           [this](int, int channel) { linkChosen(channel); });
   for (int k = 0; k < INPUT_JUMPS; ++k) {
-    auto* button = new SkinButton(ID_INPUT_JUMP_FIRST + k, this);
+    auto* button = new SkinButton(this);
     button->setObjectName(QStringLiteral("inputJump%1_%2").arg(input).arg(k));
     button->setUserValue(input);
     connect(button, &SkinButton::notified, this,
-            [this](int id, int strip) { jumpPressed(id, strip); });
+            [this, k](int, int strip) { emit showPageRequested(inputJumpPage(k, strip)); });
     strip.jumps[static_cast<size_t>(k)] = button;
   }
 }
@@ -84,7 +77,7 @@ void HomePage::createInputStrip(int input) {
 void HomePage::createOutputStrip(int output) {
   OutputStrip& strip = outputs_[static_cast<size_t>(output)];
   for (int k = 0; k < INPUT_COUNT; ++k) {
-    auto* button = new SkinButton(ID_ROUTE_FIRST + k, this);
+    auto* button = new SkinButton(this);
     button->setObjectName(QStringLiteral("route%1_%2").arg(output).arg(k));
     button->setUserValue(output);
     // Every input feeds every output until the device reports otherwise.
@@ -95,13 +88,14 @@ void HomePage::createOutputStrip(int output) {
     strip.routes[static_cast<size_t>(k)] = button;
   }
   for (int k = 0; k < OUTPUT_JUMPS; ++k) {
-    auto* button = new SkinButton(ID_OUTPUT_JUMP_FIRST + k, this);
+    auto* button = new SkinButton(this);
     button->setObjectName(QStringLiteral("outputJump%1_%2").arg(output).arg(k));
     button->setUserValue(output);
-    connect(button, &SkinButton::notified, this, [this](int id, int o) { jumpPressed(id, o); });
+    connect(button, &SkinButton::notified, this,
+            [this, k](int, int o) { emit showPageRequested(outputJumpPage(k, o)); });
     strip.jumps[static_cast<size_t>(k)] = button;
   }
-  strip.link = new SkinComboBox(ID_OUTPUT_LINK, this);
+  strip.link = new SkinComboBox(this);
   strip.link->setObjectName(QStringLiteral("outputLink%1").arg(output));
   strip.link->setUserValue(output);
   fillLinkList(strip.link, OUTPUT_COUNT, '1');
@@ -199,13 +193,6 @@ void HomePage::routeToggled(int output) {
   const int channel = INPUT_COUNT + output;
   edits_.apply({channel, ChannelFunction::Routing, -1, EditSource::Page},
                {{indexOf(ChannelFunction::Routing, channel), routing}});
-}
-
-void HomePage::jumpPressed(int controlId, int strip) {
-  if (controlId >= ID_OUTPUT_JUMP_FIRST)
-    emit showPageRequested(outputJumpPage(controlId - ID_OUTPUT_JUMP_FIRST, strip));
-  else
-    emit showPageRequested(inputJumpPage(controlId - ID_INPUT_JUMP_FIRST, strip));
 }
 
 } // namespace kv816

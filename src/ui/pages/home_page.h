@@ -72,7 +72,6 @@ private:
   void fillLinkList(SkinComboBox* list, int count, char first);
   void linkChosen(int channel);
   void routeToggled(int output);
-  void jumpPressed(int controlId, int strip);
   void updateVisibility();
   void layoutStrips();
   void paintConnectors(QPainter& painter) const;
