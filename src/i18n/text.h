@@ -126,6 +126,7 @@ enum class Text : int {
   RouterResetHint,  // "Reset to connect the routing,\r\n Please check ..."
   RestartToApply,   // "Modify success, restart the software to work!"
   PasswordTooShort, // "Password cannot be less than eight!"
+  ModuleTextAscii,  // "SSID and password take only English letters, digits and symbols!"
   Hotspot,          // "Hot"
   Router,           // "Route"
   CurrentIp,        // "IP:"

@@ -1,5 +1,7 @@
 #include "link/module_commands.h"
 
+#include <algorithm>
+
 #include "i18n/fixed_texts.h"
 #include "link/link_events.h"
 
@@ -120,9 +122,11 @@ uint32_t ModuleCommands::parseDecimal(std::string_view field) {
 }
 
 ModuleReply ModuleCommands::onModuleReply(std::string_view reply) {
-  const std::string_view text = terminated(reply);
+  std::string_view text = terminated(reply);
+  // Line breaks or spaces before the reply word are tolerated; anything else before it is
+  // not a reply, since a name or password may contain another reply's prefix.
+  text.remove_prefix(std::min(text.find_first_not_of(" \t\r\n"), text.size()));
   for (const ReplyRule& rule : REPLY_RULES) {
-    // At the start only: a name or password may contain another reply's prefix.
     if (!text.starts_with(rule.prefix) || text.size() <= rule.minLength)
       continue;
     const std::string_view field = text.substr(rule.prefix.size());

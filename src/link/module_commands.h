@@ -85,10 +85,10 @@ public:
   void queueModuleCommand(int slot, std::string_view text);
 
   // The reply handler. `text` ends at its first NUL byte. The known prefix the text starts
-  // with decides the slot; Get_IP, Get_LinkIP, Get_WiFiMode and the port
-  // replies need more text than the prefix. A handled reply sets the slot's received flag
-  // and clears pending and the retry count. The network transport adds slot 0's value to
-  // its discovered list when the returned slot is 0.
+  // with (after any spaces and line breaks) decides the slot; Get_IP, Get_LinkIP,
+  // Get_WiFiMode and the port replies need more text than the prefix. A handled reply sets the
+  // slot's received flag and clears pending and the retry count. The network transport adds slot
+  // 0's value to its discovered list when the returned slot is 0.
   ModuleReply onModuleReply(std::string_view text);
 
   // Device channel, one step per worker cycle: the first pending slot at or after

@@ -63,7 +63,8 @@ TEST(ModuleReply, PrefixesCountOnlyAtTheStart) {
       {"Get_HotSSID:Get_IP:7F000002", GET_HOT_SSID},
       {"Get_RoutePW:xSet_HotPW:", GET_ROUTE_PW},
       {"xxGet_IP:7F000001", -1},
-      {" Set_Restart:", -1},
+      {"\r\n Set_Restart:", SET_RESTART},
+      {"-Set_Restart:", -1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reply);

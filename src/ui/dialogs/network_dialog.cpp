@@ -247,7 +247,23 @@ bool NetworkDialog::queueName(const QLineEdit& edit, std::string_view command, i
   return true;
 }
 
+// The module stores printable ASCII only: a name or password with anything else is
+// refused as a whole rather than sent with those characters left out.
+bool NetworkDialog::storable(const QLineEdit& name, const QLineEdit& password) {
+  for (const QLineEdit* edit : {&name, &password}) {
+    for (const QChar c : edit->text()) {
+      if (c.unicode() < 0x20 || c.unicode() >= 0x7F) {
+        message(static_cast<int>(MessageKind::Ok), uiText(Text::ModuleTextAscii));
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 void NetworkDialog::sendHotspot() {
+  if (!storable(*edits_[0], *edits_[1]))
+    return;
   if (!queueName(*edits_[0], "Set_HotSSID:", module_slot::SET_HOT_SSID))
     return;
   constexpr std::string_view command = "Set_HotPW:";
@@ -264,6 +280,8 @@ void NetworkDialog::sendHotspot() {
 }
 
 void NetworkDialog::sendRouter() {
+  if (!storable(*edits_[2], *edits_[3]))
+    return;
   if (!queueName(*edits_[2], "Set_RouteSSID:", module_slot::SET_ROUTE_SSID))
     return;
   modules_.queueModuleCommand(module_slot::SET_ROUTE_PW,

@@ -79,6 +79,7 @@ private:
   void showMode(int mode); // 0 none, 1 hotspot, 2 router
   void showTextReply(int slot);
   bool queueName(const QLineEdit& edit, std::string_view command, int slot);
+  bool storable(const QLineEdit& name, const QLineEdit& password);
   int message(int kind, const QString& text);
 
   ModuleCommands& modules_;
