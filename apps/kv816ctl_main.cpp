@@ -6,6 +6,7 @@
 #include "ctl/ctl_context.h"
 #include "ctl/exit_codes.h"
 #include "ctl/response_command.h"
+#include "ctl/serve_command.h"
 #include "i18n/language.h"
 
 namespace {
@@ -41,9 +42,14 @@ int main(int argc, char** argv) {
   addPresetCommands(app, context);
   addWifiCommands(app, context);
   addJibCommands(app, context);
+  addPeqCommands(app, context);
   addResponseCommand(app);
+  addServeCommand(app, context);
   try {
     app.parse(argc, argv);
+  } catch (const CLI::RuntimeError& e) {
+    // A command that runs while parsing has said what failed; keep its exit code.
+    return e.get_exit_code();
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e);
     return code == 0 ? EXIT_OK : EXIT_USAGE;

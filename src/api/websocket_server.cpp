@@ -207,7 +207,7 @@ void WebSocketServer::Impl::authorize(Client& client, const std::string& text) {
   const nlohmann::json request = nlohmann::json::parse(text, nullptr, false);
   const bool isAuth = request.is_object() && request.value("method", nlohmann::json()) == "auth";
   const nlohmann::json requestId =
-      isAuth ? request.value("id", nlohmann::json()) : nlohmann::json();
+      request.is_object() ? request.value("id", nlohmann::json()) : nlohmann::json();
   const nlohmann::json params = isAuth ? request.value("params", nlohmann::json()) : nullptr;
   const bool good = params.is_object() && params.value("token", nlohmann::json()).is_string() &&
                     sameToken(params["token"].get<std::string>(), options_.token);
