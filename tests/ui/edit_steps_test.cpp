@@ -87,6 +87,14 @@ TEST(EditSteps, OneStepPerGesture) {
   const Case cases[] = {
       {"click on mute",
        [](EditStepsFixture& f) { QTest::mouseClick(f.gain.muteButton(OUT2), Qt::LeftButton); }, 1},
+      {"mute on and off again",
+       [](EditStepsFixture& f) {
+         QTest::mouseClick(f.gain.muteButton(OUT2), Qt::LeftButton);
+         QTest::mouseClick(f.gain.muteButton(OUT2), Qt::LeftButton);
+         QTest::mouseClick(f.on<SkinButton>(f.output, "mute"), Qt::LeftButton);
+         QTest::mouseClick(f.on<SkinButton>(f.output, "mute"), Qt::LeftButton);
+       },
+       4},
       {"mute, then polarity",
        [](EditStepsFixture& f) {
          QTest::mouseClick(f.gain.muteButton(OUT2), Qt::LeftButton);

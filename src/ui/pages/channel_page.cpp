@@ -4,6 +4,7 @@
 #include "model/parameter_table.h"
 #include "ui/controls/level_meter.h"
 #include "ui/controls/response_graph.h"
+#include "ui/controls/skin_button.h"
 #include "ui/controls/skin_combo_box.h"
 #include "ui/controls/skin_label.h"
 #include "ui/controls/skin_palette.h"
@@ -148,7 +149,7 @@ void ChannelPage::write(ChannelFunction function, int band) {
 }
 
 // The control whose signal runs this is the gesture: a drag, or a wheel or key burst on it,
-// joins one step.
+// joins one step. Every click of a button is a step of its own.
 void ChannelPage::commit(EditSource source) {
   EditSubject subject = pendingSubject_;
   subject.source = source;
@@ -156,8 +157,10 @@ void ChannelPage::commit(EditSource source) {
     subject.band = -1;
   const std::vector<ParameterEdit> edits = std::move(pending_);
   pending_.clear();
+  const QObject* control = sender();
+  const bool burst = control && !qobject_cast<const SkinButton*>(control);
   if (!edits.empty())
-    edits_.apply(subject, edits, sender() ? gestureKeyOf(sender()) : 0);
+    edits_.apply(subject, edits, burst ? gestureKeyOf(control) : 0);
 }
 
 void ChannelPage::refreshTexts() {

@@ -93,8 +93,8 @@ void GainPage::createStrip(int c) {
     const int item = (button == s.mute ? MUTE_ITEM : POLARITY_ITEM) + c;
     button->setUserValue(c);
     button->setCheckState(SkinButton::OFF);
-    connect(button, &SkinButton::notified, this,
-            [this, c, item, button] { commit(c, item, button); });
+    // Every click is a step of its own: no gesture key.
+    connect(button, &SkinButton::notified, this, [this, c, item] { commit(c, item, nullptr); });
   }
   s.polarity->setText(QStringLiteral("\u00D8")); // the polarity sign in every language
 
@@ -217,7 +217,7 @@ void GainPage::editChanged(int c, int raw) {
 void GainPage::commit(int c, int item, const QObject* control) {
   const ChannelFunction function = functionOfItem(item);
   edits_.apply({c, function, -1, EditSource::Page}, {{indexOf(function, c), itemRaw(item)}},
-               gestureKeyOf(control));
+               control ? gestureKeyOf(control) : 0);
 }
 
 } // namespace kv816
