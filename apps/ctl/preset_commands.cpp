@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <filesystem>
 #include <thread>
 
@@ -190,9 +191,21 @@ void addPresetCommands(CLI::App& app, CtlContext& ctx) {
   CLI::App* name = app.add_subcommand("name", "Store the name of preset N (1-12)");
   name->add_option("N", a->preset, "Preset number")->required()->check(CLI::Range(1, 12));
   name->add_option("TEXT", a->name, "The name (20 characters reach the device)")->required();
-  onRun(name, ctx, true, [a](DeviceConnection& d) {
-    requestNameStore(d.link(), a->preset, fromUtf8(a->name));
-    return exitCodeOf(d.runTask(TASK_STORE_NAME, TASK_TIMEOUT));
+  name->callback([&ctx, a] {
+    ctx.run = [&ctx, a] {
+      const std::u16string text = fromUtf8(a->name);
+      // The device keeps one byte per character: anything beyond Latin-1 would be stored
+      // as some other character, so it is refused before anything is sent.
+      if (std::any_of(text.begin(), text.end(), [](char16_t c) { return c > 0xFF; })) {
+        std::fprintf(stderr, "kv816ctl: the device stores preset names in Latin-1 only (letters "
+                             "such as A-Z, 0-9, é or ü)\n");
+        return static_cast<int>(EXIT_USAGE);
+      }
+      return withDevice(ctx, true, [&](DeviceConnection& d, TerminalEvents&) {
+        requestNameStore(d.link(), a->preset, text);
+        return exitCodeOf(d.runTask(TASK_STORE_NAME, TASK_TIMEOUT));
+      });
+    };
   });
 }
 

@@ -196,7 +196,7 @@ TEST_F(CtlEndToEnd, InfoFromADeviceThatFallsSilentIsALinkFailure) {
   }
 }
 
-TEST_F(CtlEndToEnd, WifiTextsTheModuleCannotStoreAreRefusedAndNothingIsSent) {
+TEST_F(CtlEndToEnd, TextsTheDeviceCannotStoreAreRefusedAndNothingIsSent) {
   startSim();
   const struct {
     std::vector<std::string> args;
@@ -206,6 +206,7 @@ TEST_F(CtlEndToEnd, WifiTextsTheModuleCannotStoreAreRefusedAndNothingIsSent) {
       {{"wifi", "hotspot", "Stage", "p\xC3\xA4ssword1"}, "the password has characters"},
       {{"wifi", "router", "Net\tA", ""}, "the name has characters"},
       {{"wifi", "router", std::string(90, 'n'), ""}, "the name is longer"},
+      {{"name", "3", "\xE8\x88\x9E\xE5\x8F\xB0"}, "Latin-1 only"},
   };
   for (const auto& c : cases) {
     const CtlRun run = ctl(c.args);
