@@ -28,5 +28,6 @@ void addDeviceCommands(CLI::App& app, CtlContext& context); // info dump get set
 void addPresetCommands(CLI::App& app, CtlContext& context); // export import presets recall name
 void addWifiCommands(CLI::App& app, CtlContext& context);   // wifi ...
 void addJibCommands(CLI::App& app, CtlContext& context);    // jib show, jib diff
+void addPeqCommands(CLI::App& app, CtlContext& context);    // peq export, peq import
 
 } // namespace kv816

@@ -6,6 +6,7 @@
 #include <array>
 #include <unistd.h>
 
+#include "ctl/confirmed_write.h"
 #include "ctl/ctl_context.h"
 #include "ctl/exit_codes.h"
 #include "ctl/table_print.h"
@@ -16,11 +17,9 @@
 namespace kv816 {
 
 namespace {
-using namespace std::chrono_literals;
 constexpr auto relaxed = std::memory_order_relaxed;
 
 struct Assignment {
-  std::string name;
   ParamRef ref;
   int raw = 0;
 };
@@ -93,49 +92,17 @@ bool parseAssignments(const std::vector<std::string>& texts, std::vector<Assignm
       std::fprintf(stderr, "kv816ctl: %s: %s\n", name.c_str(), value.error.c_str());
       return false;
     }
-    out.push_back({name, *ref, *value.raw});
+    out.push_back({*ref, *value.raw});
   }
   return true;
 }
 
-std::vector<int> indexesOf(const std::vector<Assignment>& assignments) {
-  std::vector<int> indexes;
-  for (const Assignment& a : assignments)
-    indexes.push_back(a.ref.index);
-  return indexes;
-}
-
-// Writes the values, waits for the device's echoes, then reads them back: only values the
-// device now holds count as set.
+// Only values the device now holds count as set.
 int set(DeviceConnection& device, const std::vector<Assignment>& assignments) {
-  ParameterTable& table = device.table();
+  std::vector<ParameterEdit> edits;
   for (const Assignment& a : assignments)
-    table.setParameter(a.ref.index, a.raw);
-  const auto deadline = std::chrono::steady_clock::now() + device.timeout();
-  auto pending = [&] {
-    for (const Assignment& a : assignments)
-      if (table.mustSend(a.ref.index))
-        return true;
-    return false;
-  };
-  while (pending() && std::chrono::steady_clock::now() < deadline && device.linkUp())
-    std::this_thread::sleep_for(10ms);
-  if (pending() || !device.readEntries(indexesOf(assignments), device.timeout())) {
-    std::fprintf(stderr, "kv816ctl: the device did not confirm the new values in time\n");
-    return EXIT_LINK;
-  }
-  int result = EXIT_OK;
-  for (const Assignment& a : assignments) {
-    const int now = table.wireValue(a.ref.index);
-    std::printf("%s = %s\n", paramName(a.ref.index).c_str(),
-                formatParamValue(a.ref.kind, now).c_str());
-    if (now != (a.raw & 0xFFFF)) {
-      std::fprintf(stderr, "kv816ctl: the device kept %s for %s\n",
-                   formatParamValue(a.ref.kind, now).c_str(), a.name.c_str());
-      result = EXIT_LINK;
-    }
-  }
-  return result;
+    edits.push_back({a.ref.index, a.raw});
+  return writeConfirmed(device, edits, true);
 }
 } // namespace
 

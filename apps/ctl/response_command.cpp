@@ -4,13 +4,17 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <vector>
 
 #include "dsp/channel_response.h"
+#include "dsp/measurement_traces.h"
 #include "dsp/number_format.h"
 #include "dsp/response_math.h"
 #include "dsp/scale_tables.h"
@@ -33,6 +37,17 @@ struct ResponseOptions {
   std::string svg;
   bool csv = false;
   bool geq = false;
+  std::string measurement;
+  std::string target;
+  std::string tilt;
+  double offset = 0.0;
+};
+
+// A measurement with its target and offset, when --measurement was given.
+struct Overlay {
+  Measurement measurement;
+  TargetCurve target;
+  double offset = 0.0;
 };
 
 // The graph's layout: the client area and the plot inset 30 / 10 / 18 / 18 pixels.
@@ -117,17 +132,26 @@ std::string loadTable(const std::string& from, ParameterTable& table) {
   return {};
 }
 
-void writeCsv(std::ostream& out, std::span<const double> freqs, const ChannelResponse& r,
-              bool geq) {
+// An empty cell where a trace has no value.
+std::string cell(double v) {
+  return std::isnan(v) ? std::string() : num(v, "%0.3f");
+}
+
+void writeCsv(std::ostream& out, std::span<const double> freqs, const ChannelResponse& r, bool geq,
+              const MeasurementTraces* traces) {
   out << "frequency_hz,total_db";
   for (const ResponseFilter& f : r.filters) {
     out << ',' << filterColumnName(f, geq);
   }
-  out << '\n';
+  out << (traces != nullptr ? ",measured,predicted,target\n" : "\n");
   for (size_t i = 0; i < freqs.size(); ++i) {
-    out << num(freqs[i], "%0.1f") << ',' << num(r.total[i], "%0.3f");
+    out << num(freqs[i], traces != nullptr ? "%0.3f" : "%0.1f") << ',' << num(r.total[i], "%0.3f");
     for (const ResponseFilter& f : r.filters) {
       out << ',' << num(f.levels[i], "%0.3f");
+    }
+    if (traces != nullptr) {
+      out << ',' << cell(traces->measured[i]) << ',' << cell(traces->predicted[i]) << ','
+          << cell(traces->target[i]);
     }
     out << '\n';
   }
@@ -152,10 +176,12 @@ int zeroLineY() {
   return PLOT_TOP + zeroLineOffset(PLOT_H);
 }
 
+// A level with no value (NaN) lies far outside the plot, so the curve has a gap there.
 std::vector<int> pixelRow(std::span<const double> levels) {
   std::vector<int> rows(levels.size());
   for (size_t i = 0; i < levels.size(); ++i) {
-    rows[i] = static_cast<int>(std::clamp(dbToPixels(levels[i], PLOT_H), -1e6, 1e6));
+    const double px = std::isnan(levels[i]) ? 1e6 : dbToPixels(levels[i], PLOT_H);
+    rows[i] = static_cast<int>(std::clamp(px, -1e6, 1e6));
   }
   return rows;
 }
@@ -247,8 +273,28 @@ void writeMarkers(std::ostream& out, const ChannelResponse& r) {
   out << "</g>\n";
 }
 
+// The measured level of each grid line on the right: the plot's level minus the offset.
+void writeRightAxis(std::ostream& out, double offset) {
+  out << "<g fill=\"#A0A0A0\" font-family=\"Times New Roman\" font-size=\"12\">\n";
+  for (int k = 0; k <= 6; k += 2) {
+    const int y = k == 6 ? PLOT_BOTTOM : PLOT_TOP + k * PLOT_H / 6;
+    out << "<text x=\"" << PLOT_RIGHT + 2 << "\" y=\"" << y << "\" dominant-baseline=\"middle\">"
+        << formatNumber("%.0f", 15.0 - 5.0 * k - offset) << "</text>\n";
+  }
+  out << "</g>\n";
+}
+
+void writeTraces(std::ostream& out, const MeasurementTraces& t, double offset) {
+  writeRightAxis(out, offset);
+  out << "<g fill=\"none\" stroke-width=\"1.5\" stroke-linejoin=\"round\">\n";
+  writeCurve(out, t.target, "stroke=\"#60C060\" stroke-dasharray=\"6 4\"");
+  writeCurve(out, t.measured, "stroke=\"#A0A0A0\"");
+  writeCurve(out, t.predicted, "stroke=\"#FFA040\"");
+  out << "</g>\n";
+}
+
 void writeSvg(std::ostream& out, const std::string& title, const ChannelResponse& r,
-              const char* colour) {
+              const char* colour, const MeasurementTraces* traces, double offset) {
   out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << SVG_WIDTH << "\" height=\""
       << SVG_HEIGHT << "\" viewBox=\"0 0 " << SVG_WIDTH << ' ' << SVG_HEIGHT << "\">\n"
@@ -261,6 +307,9 @@ void writeSvg(std::ostream& out, const std::string& title, const ChannelResponse
   }
   writeCurve(out, r.total, ("stroke=\"" + std::string(colour) + "\"").c_str());
   out << "</g>\n";
+  if (traces != nullptr) {
+    writeTraces(out, *traces, offset);
+  }
   writeMarkers(out, r);
   out << "</svg>\n";
 }
@@ -284,22 +333,81 @@ std::vector<double> listFrequencies(bool csv) {
           3150, 4000, 5000, 6300, 8000, 10000, 12500, 16000, 20000};
 }
 
+Measurement readCurve(const std::string& path) {
+  MeasurementRead read = readMeasurementFile(path);
+  if (!read.error.empty()) {
+    fail(path + ": " + read.error, FILE_ERROR);
+  }
+  return std::move(read.measurement);
+}
+
+// --tilt DB_PER_OCTAVE[:FROM_HZ:TO_HZ]; the band is 20 Hz to 20 kHz unless given.
+TargetCurve parseTilt(const std::string& text) {
+  double slope = 0.0;
+  double from = 20.0;
+  double to = 20000.0;
+  char rest = 0;
+  const int n = std::sscanf(text.c_str(), "%lf:%lf:%lf%c", &slope, &from, &to, &rest);
+  const TargetCurve t = TargetCurve::tilt(slope, from, to);
+  if ((n != 1 && n != 3) || t.kind() != TargetCurve::Kind::Tilt) {
+    fail("--tilt wants DB_PER_OCTAVE or DB_PER_OCTAVE:FROM_HZ:TO_HZ with FROM below TO",
+         USAGE_ERROR);
+  }
+  return t;
+}
+
+std::optional<Overlay> loadOverlay(const ResponseOptions& o) {
+  if (o.measurement.empty()) {
+    return std::nullopt;
+  }
+  Overlay overlay{readCurve(o.measurement), {}, o.offset};
+  if (!o.target.empty()) {
+    overlay.target = TargetCurve::fromFile(readCurve(o.target));
+  } else if (!o.tilt.empty()) {
+    overlay.target = parseTilt(o.tilt);
+  }
+  return overlay;
+}
+
+// The measurement's own frequencies up to half the sample rate, where the filters end.
+std::vector<double> measuredFrequencies(const Measurement& m) {
+  std::vector<double> freqs;
+  for (double f : m.frequencies) {
+    if (f < SAMPLE_RATE / 2) {
+      freqs.push_back(f);
+    }
+  }
+  return freqs;
+}
+
 void runResponse(const ResponseOptions& o) {
   const int channel = parseChannelName(o.channel);
   const auto table = std::make_unique<ParameterTable>();
   if (const std::string error = loadTable(o.from, *table); !error.empty()) {
     fail(error, FILE_ERROR);
   }
+  const std::optional<Overlay> overlay = loadOverlay(o);
+  if (overlay && o.geq) {
+    fail("--measurement shows the channel view, not --geq", USAGE_ERROR);
+  }
   const ResponseView view = o.geq ? ResponseView::GraphicEq : ResponseView::Channel;
   const bool svg = !o.svg.empty();
-  const std::vector<double> freqs = svg ? columnFrequencies() : listFrequencies(o.csv);
+  const std::vector<double> freqs = svg       ? columnFrequencies()
+                                    : overlay ? measuredFrequencies(overlay->measurement)
+                                              : listFrequencies(o.csv);
   ChannelResponse r;
   if (computeChannelResponse(*table, channel, view, freqs, r) != ResponseStatus::Ok) {
     fail("--geq needs an input channel (in1..in4)", USAGE_ERROR);
   }
+  MeasurementTraces traces;
+  if (overlay) {
+    computeMeasurementTraces(*table, channel, overlay->measurement, overlay->target,
+                             overlay->offset, freqs, traces);
+  }
+  const MeasurementTraces* shown = overlay ? &traces : nullptr;
   if (!svg) {
     if (o.csv) {
-      writeCsv(std::cout, freqs, r, o.geq);
+      writeCsv(std::cout, freqs, r, o.geq, shown);
     } else {
       writeSummary(std::cout, o.channel, freqs, r, o.geq);
     }
@@ -307,7 +415,8 @@ void runResponse(const ResponseOptions& o) {
   }
   std::ostringstream text;
   const char* colour = o.geq ? GEQ_COLOURS[channel] : CHANNEL_COLOURS[channel];
-  writeSvg(text, o.channel + (o.geq ? " graphic EQ" : "") + " response", r, colour);
+  writeSvg(text, o.channel + (o.geq ? " graphic EQ" : "") + " response", r, colour, shown,
+           o.offset);
   std::ofstream file(o.svg, std::ios::binary | std::ios::trunc);
   if (!(file << text.str()) || !file.flush()) {
     fail("cannot write \"" + o.svg + "\"", FILE_ERROR);
@@ -351,6 +460,15 @@ void addResponseCommand(CLI::App& app) {
   CLI::Option* svg =
       cmd->add_option("--svg", options->svg, "Write the curves as an SVG picture to this file");
   csv->excludes(svg);
+  cmd->add_option("--measurement", options->measurement,
+                  "Add measured, predicted and target: a REW text export or .frd file");
+  CLI::Option* target = cmd->add_option("--target", options->target,
+                                        "Target curve file in the same format (default flat)");
+  CLI::Option* tilt =
+      cmd->add_option("--tilt", options->tilt, "Built-in target: DB_PER_OCTAVE[:FROM_HZ:TO_HZ]");
+  target->excludes(tilt);
+  cmd->add_option("--offset", options->offset,
+                  "dB added to the measured and predicted levels (default 0)");
   cmd->callback([options] { runResponse(*options); });
 }
 

@@ -215,7 +215,7 @@ private:
       note(FilterTextNote::Kind::Dropped, "Preamp without a level in dB");
       return;
     }
-    gainDb_ = limit(*db, GAIN_MIN_DB, GAIN_MAX_DB, 0.1, "Preamp", "dB");
+    gainDb_ = limit(*db, GAIN_MIN_DB, GAIN_MAX_DB, 0.1, "Preamp", " dB");
   }
 
   std::optional<FilterLine> parseFilter(const std::vector<std::string>& t) {
@@ -289,7 +289,7 @@ private:
              : kind == 'h' ? BAND_TYPE_HIGH_SHELF
                            : BAND_TYPE_PEAKING;
     b.fc = frequency(*f.fc, BAND_FREQ_MIN_HZ, BAND_FREQ_MAX_HZ, "Fc");
-    b.gain = limit(f.gain.value_or(0.0), -EQ_GAIN_LIMIT_DB, EQ_GAIN_LIMIT_DB, 0.1, "Gain", "dB");
+    b.gain = limit(f.gain.value_or(0.0), -EQ_GAIN_LIMIT_DB, EQ_GAIN_LIMIT_DB, 0.1, "Gain", " dB");
     double q = f.q.value_or(shelf ? DEFAULT_SHELF_Q : DEFAULT_PEAK_Q);
     if (!f.q) {
       note(FilterTextNote::Kind::Assumed, "no Q given: Q " + text(q));
@@ -366,9 +366,9 @@ private:
 
   // Rounds to the frequency word's step (0.1 Hz below 100 Hz, 1 Hz from there).
   double frequency(double hz, double min, double max, const char* what) {
-    const double clamped = clampNoted(hz, min, max, what, "Hz");
+    const double clamped = clampNoted(hz, min, max, what, " Hz");
     const double step = clamped < 99.95 ? 0.1 : 1.0;
-    return roundNoted(clamped, step, what, "Hz");
+    return roundNoted(clamped, step, what, " Hz");
   }
 
   double limit(double value, double min, double max, double step, const char* what,

@@ -43,6 +43,9 @@ cases=(
   "kv816ctl response o|out1 out8|in1"
   "kv816ctl response --|--from --svg --csv|--lang"
   "kv816ctl jib |show diff|info"
+  "kv816ctl peq |export import|info"
+  "kv816ctl peq import o|out1 out8|in1"
+  "kv816ctl response --|--measurement --target --tilt --offset|--lang"
   "kv816ctl recall 1|1 10 12|2"
   "kv816ctl name 3 ||1"
 )
