@@ -263,6 +263,24 @@ TEST(ChannelPageTest, PeqBypassHidesGainsWithoutWritingThem) {
   EXPECT_EQ(f.followCount(), 4);
 }
 
+// Undo of PEQ BYPASS (or the device) switches the bypass word back: the gains return.
+TEST(ChannelPageTest, BypassWordFromElsewhereHidesAndRestoresTheGains) {
+  PageFixture f;
+  f.type("bandGain3", 3.0);
+  f.click("peqBypass");
+  ASSERT_EQ(f.shown("bandGain3"), "0.0");
+  for (int index : f.edits.undo())
+    f.page->showParameter(locateIndex(index), f.table.value(index));
+  EXPECT_FALSE(f.graph()->settings().eqPass);
+  EXPECT_EQ(f.shown("bandGain3"), "3.0");
+  EXPECT_EQ(f.graph()->pointGain(2 + 3), 30);
+  f.page->redrawGraph(1); // the device's word: the same as the button
+  EXPECT_EQ(f.shown("bandGain3"), "0.0");
+  f.page->redrawGraph(1); // an echo changes nothing
+  f.page->redrawGraph(0);
+  EXPECT_EQ(f.shown("bandGain3"), "3.0");
+}
+
 TEST(ChannelPageTest, CrossoverEditsKeepHighPassBelowLowPass) {
   PageFixture f;
   f.page->applyCode(ChannelPage::CODE_LPF_FREQ, 5000, 12);

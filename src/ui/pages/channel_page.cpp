@@ -222,7 +222,7 @@ int ChannelPage::controlRaw(int code) const {
 }
 
 void ChannelPage::redrawGraph(int lowByte) {
-  graph_->setEqPass(lowByte != 0);
+  showPeqBypass(lowByte != 0);
 }
 
 void ChannelPage::setMeterMask(int mask) {

@@ -81,7 +81,8 @@ public:
   void showMeter(int channel, int level) override;
   // Ignored unless `pageNumber` is the page number shown.
   void applyCode(int code, int value, int pageNumber);
-  // The channel's PEQ bypass word arrived: the graph's bypass banner follows its low byte.
+  // The channel's PEQ bypass word arrived: the graph's bypass banner follows its low byte,
+  // and the band gains hide or come back as PEQ BYPASS does it.
   void redrawGraph(int lowByte);
   // The level meter, as a mask of lit segments (plus 256 for the clip lamp).
   void setMeterMask(int mask);
@@ -140,6 +141,7 @@ private:
   void onGraph(int which, int band);
   void onPeqReset();
   void onPeqBypass();
+  void showPeqBypass(bool on);
 
   // Channel strip and compressor (channel_page_strip.cpp).
   void createStrip();

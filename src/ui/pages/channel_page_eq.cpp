@@ -462,9 +462,17 @@ void ChannelPage::onPeqReset() {
   commit(EditSource::Reset);
 }
 
-// Bypass only silences the display of the gains; the gain parameters keep their values.
 void ChannelPage::onPeqBypass() {
-  const bool on = !graph_->settings().eqPass;
+  showPeqBypass(!graph_->settings().eqPass);
+  write(ChannelFunction::PeqBypass);
+  commit(EditSource::Bypass);
+}
+
+// Bypass only silences the display of the gains; the gain parameters keep their values. A
+// bypass switched elsewhere (the device, Undo) hides or brings back the gains the same way.
+void ChannelPage::showPeqBypass(bool on) {
+  if (on == graph_->settings().eqPass)
+    return;
   for (int k = 0; k < PEQ_BAND_COUNT; ++k) {
     const size_t i = static_cast<size_t>(k);
     if (on) {
@@ -476,8 +484,6 @@ void ChannelPage::onPeqBypass() {
     }
   }
   graph_->setEqPass(on);
-  write(ChannelFunction::PeqBypass);
-  commit(EditSource::Bypass);
 }
 
 } // namespace kv816
