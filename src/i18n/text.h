@@ -146,9 +146,24 @@ enum class Text : int {
   Polarity,       // "Polarity": names an undo step
   LinkGroup,      // "Link": names an undo step
   Routing,        // "Routing": names an undo step
+
+  // Filter text and measurements on the channel page.
+  ExportFilters,    // "Export filters..."
+  ImportFilters,    // "Import filters..."
+  FilterTextFiles,  // "Filter text (*.txt)": file dialog filter
+  ImportedFilters,  // "Filters imported": names an undo step and heads the import notes
+  LoadMeasurement,  // "Measurement..."
+  MeasurementFiles, // "Measurements (*.txt *.frd)": file dialog filter
+  LevelOffset,      // "Offset"
+  TargetFlat,       // "Flat"
+  TargetTilt,       // "Tilt"
+  TargetFromFile,   // "Target file..."
+  TraceMeasured,    // "Measured"
+  TracePredicted,   // "Predicted"
+  FileNotRead,      // "The file was not read:" followed by a new line and the reason
 };
 
-inline constexpr std::size_t TEXT_COUNT = static_cast<std::size_t>(Text::Routing) + 1;
+inline constexpr std::size_t TEXT_COUNT = static_cast<std::size_t>(Text::FileNotRead) + 1;
 
 // The text of `key` in the current language.
 std::string_view langText(Text key);

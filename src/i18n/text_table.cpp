@@ -132,6 +132,20 @@ constexpr std::array<TextTriple, TEXT_COUNT> TEXTS{{
     {Text::Polarity, "极性", "極性", "Polarity"},
     {Text::LinkGroup, "联动", "聯動", "Link"},
     {Text::Routing, "输入分配", "輸入分配", "Routing"},
+    {Text::ExportFilters, "导出滤波器…", "匯出濾波器…", "Export filters…"},
+    {Text::ImportFilters, "导入滤波器…", "匯入濾波器…", "Import filters…"},
+    {Text::FilterTextFiles, "滤波器文本 (*.txt)", "濾波器文字 (*.txt)", "Filter text (*.txt)"},
+    {Text::ImportedFilters, "已导入滤波器", "已匯入濾波器", "Filters imported"},
+    {Text::LoadMeasurement, "测量曲线…", "量測曲線…", "Measurement…"},
+    {Text::MeasurementFiles, "测量文件 (*.txt *.frd)", "量測檔案 (*.txt *.frd)",
+     "Measurements (*.txt *.frd)"},
+    {Text::LevelOffset, "电平偏移", "電平偏移", "Offset"},
+    {Text::TargetFlat, "平直", "平直", "Flat"},
+    {Text::TargetTilt, "倾斜", "傾斜", "Tilt"},
+    {Text::TargetFromFile, "目标文件…", "目標檔案…", "Target file…"},
+    {Text::TraceMeasured, "测量", "量測", "Measured"},
+    {Text::TracePredicted, "预测", "預測", "Predicted"},
+    {Text::FileNotRead, "文件未读取:", "檔案未讀取:", "The file was not read:"},
 }};
 
 constexpr bool rowsAreInKeyOrder() {
