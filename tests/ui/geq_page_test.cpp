@@ -249,6 +249,8 @@ TEST_F(GeqPageTest, DeviceBypassWordSetsTheBannerAndItsEndBringsBackTheGains) {
   page.applyCode(GeqPage::CODE_BYPASS, 1, PAGE_A);
   EXPECT_TRUE(page.isBypassed());
   EXPECT_EQ(page.bypassButton()->checkState(), SkinButton::ON);
+  EXPECT_EQ(sliderValue(2), 0); // flat, as the button makes it (Undo of a bypass too)
+  EXPECT_EQ(graphGain(2), 0);
   EXPECT_TRUE(marked().empty());
 }
 

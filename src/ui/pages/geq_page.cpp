@@ -236,9 +236,11 @@ void GeqPage::applyCode(int code, int value, int pageNumber) {
     showGain(code - CODE_GAIN_FIRST, value);
   else if (code == CODE_BYPASS) {
     const bool on = decodeFlag(value);
+    // Bypass switched elsewhere (another input's copy, a preset, Undo): the faders go flat
+    // as the button makes them, or take the stored gains again.
+    if (on && !isBypassed())
+      flattenGains();
     setBypassShown(on);
-    // Bypass ended elsewhere (another input's copy, a preset): the faders may still be
-    // flat from our own bypass, so they take the stored gains again.
     if (!on)
       reloadGains();
   }
@@ -253,6 +255,14 @@ void GeqPage::showGain(int band, int raw) {
 void GeqPage::reloadGains() {
   for (int n = 0; n < GEQ_BAND_COUNT; ++n)
     showGain(n, table_.value(indexOf(ChannelFunction::GeqGain, n)));
+}
+
+// Only the display goes flat; the gain words keep their values for the way back.
+void GeqPage::flattenGains() {
+  for (int n = 0; n < GEQ_BAND_COUNT; ++n) {
+    sliders_[n]->setValue(0);
+    graph_->setBandGain(0, n);
+  }
 }
 
 void GeqPage::setBypassShown(bool on) {
@@ -326,15 +336,10 @@ void GeqPage::resetBands() {
 void GeqPage::toggleBypass() {
   const bool on = !isBypassed();
   setBypassShown(on);
-  if (on) {
-    // Only the display goes flat; the gain words keep their values for the way back.
-    for (int n = 0; n < GEQ_BAND_COUNT; ++n) {
-      sliders_[n]->setValue(0);
-      graph_->setBandGain(0, n);
-    }
-  } else {
+  if (on)
+    flattenGains();
+  else
     reloadGains();
-  }
   std::vector<ParameterEdit> edits;
   addEdit(edits, ChannelFunction::GeqBypass, 0, on ? 1 : 0);
   apply(ChannelFunction::GeqBypass, -1, EditSource::Bypass, edits);

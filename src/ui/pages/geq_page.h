@@ -82,6 +82,7 @@ private:
   void toggleBypass();
   void setBypassShown(bool on);
   void reloadGains();
+  void flattenGains();
   void showGain(int band, int raw);
   void addBand(std::vector<ParameterEdit>& edits, int band) const;
   void addEdit(std::vector<ParameterEdit>& edits, ChannelFunction function, int band,
