@@ -18,6 +18,8 @@ std::string success(const nlohmann::json& id, const nlohmann::json& result) {
 
 void SetConfirmation::add(int client, nlohmann::json id, std::vector<Entry> entries,
                           Clock::time_point now) {
+  for (Entry& e : entries)
+    e.generation = ++generations_[e.ref.index];
   pending_.push_back({client, std::move(id), std::move(entries), now + TIMEOUT, {}, {}, false});
 }
 
@@ -61,7 +63,7 @@ std::string SetConfirmation::check(Pending& p, ParameterTable& table, bool onlin
     return p.awaitingReport.empty() ? verdict(p, table) : std::string();
   bool sending = false;
   for (const Entry& e : p.entries) {
-    if (!table.mustSend(e.ref.index))
+    if (!table.mustSend(e.ref.index) || superseded(e))
       continue;
     sending = true;
     if (table.retryCount(e.ref.index) > 1)
@@ -78,10 +80,20 @@ std::string SetConfirmation::check(Pending& p, ParameterTable& table, bool onlin
   return {};
 }
 
+bool SetConfirmation::superseded(const Entry& e) const {
+  const auto it = generations_.find(e.ref.index);
+  return it != generations_.end() && it->second != e.generation;
+}
+
 std::string SetConfirmation::verdict(const Pending& p, const ParameterTable& table) const {
   nlohmann::json values = nlohmann::json::object();
   nlohmann::json kept = nlohmann::json::object();
   for (const Entry& e : p.entries) {
+    if (superseded(e)) {
+      values[e.name] = describeValue(e.ref.kind, e.raw);
+      values[e.name]["superseded"] = true;
+      continue;
+    }
     const int held = table.wireValue(e.ref.index);
     values[e.name] = describeValue(e.ref.kind, held);
     if (p.resent.contains(e.ref.index) && held != (e.raw & 0xFFFF) && !table.mustSend(e.ref.index))

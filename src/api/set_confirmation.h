@@ -2,12 +2,15 @@
 // Holds the reply to a remote set until the device has confirmed every value: its echo of
 // the value clears the entry's send mark. An entry that had to be sent again (whose mark
 // may also have been given up after the last retry) is read back from the device before
-// it counts. A set is refused when the link goes down or the device has not confirmed it
-// within TIMEOUT.
+// it counts. A value a later remote set of the same entry replaced before the device
+// confirmed it counts as superseded: that later set answers for the entry. A set is refused
+// when the link goes down or the device has not confirmed it within TIMEOUT.
 //
 // Threads: the editing thread only.
 
 #include <chrono>
+#include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -29,6 +32,7 @@ public:
     std::string name; // as the client wrote it: the key of the reply
     ParamRef ref;
     int raw = 0;
+    uint64_t generation = 0; // set by add: the entry's count of remote sets
   };
   struct Reply {
     int client = 0;
@@ -58,7 +62,10 @@ private:
   std::string check(Pending& p, ParameterTable& table, bool online, Clock::time_point now);
   std::string verdict(const Pending& p, const ParameterTable& table) const;
 
+  bool superseded(const Entry& e) const;
+
   std::vector<Pending> pending_;
+  std::map<int, uint64_t> generations_; // index -> remote sets of it so far
 };
 
 } // namespace kv816

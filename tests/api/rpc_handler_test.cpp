@@ -130,6 +130,21 @@ TEST_F(RpcHandlerTest, SetIsOneRemoteStepAnsweredOnceTheDeviceEchoedIt) {
   EXPECT_EQ(sent[1][0]["result"]["in1.mute"]["text"], "on");
 }
 
+TEST_F(RpcHandlerTest, ASetReplacedByALaterOneIsAnsweredAsSupersededTheLaterOneWhenEchoed) {
+  call(R"({"jsonrpc":"2.0","id":1,"method":"set","params":{"values":{"out2.peq3.gain":"-3dB"}}})");
+  call(R"({"jsonrpc":"2.0","id":2,"method":"set","params":{"values":{"out2.peq3.gain":"-4dB"}}})",
+       2);
+  advance(20ms);
+  ASSERT_EQ(sent[1].size(), 1u);
+  EXPECT_EQ(sent[1][0]["result"]["out2.peq3.gain"]["superseded"], true);
+  EXPECT_TRUE(sent[2].empty());
+  echoAll();
+  advance(20ms);
+  ASSERT_EQ(sent[2].size(), 1u);
+  EXPECT_EQ(sent[2][0]["result"]["out2.peq3.gain"]["text"], "-4.0dB");
+  EXPECT_FALSE(sent[2][0]["result"]["out2.peq3.gain"].contains("superseded"));
+}
+
 TEST_F(RpcHandlerTest, SetThatWasResentIsReadBackAndRefusedWhenTheDeviceKeptAnotherValue) {
   call(R"({"jsonrpc":"2.0","id":4,"method":"set","params":{"values":{"out2.peq3.gain":"-3dB"}}})");
   host.table().countTransmission(peqGain);
