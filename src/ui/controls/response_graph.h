@@ -17,7 +17,10 @@
 #include <QString>
 #include <QWidget>
 
+#include "ui/controls/graph_overlay.h"
 #include "ui/controls/response_graph_model.h"
+
+#include <vector>
 
 namespace kv816 {
 
@@ -70,6 +73,11 @@ public:
   QRect hoverLabelRect() const;
   const ResponseGraphModel& model() const { return model_; }
 
+  // A measurement with its prediction and target over the curves (response_graph_overlay).
+  // An overlay without points removes it. Repaints; never notifies.
+  void setOverlay(GraphOverlay overlay);
+  const GraphOverlay& overlay() const { return overlay_; }
+
 signals:
   void graphNotified(int wparam, int lparam);
 
@@ -98,11 +106,22 @@ private:
   void paintMarkers(QPainter& painter) const;
   void paintLabel(QPainter& painter) const;
 
+  // Overlay painting (response_graph_overlay.cpp).
+  void prepareOverlayRows();
+  void paintOverlay(QPainter& painter);
+  void paintOverlayLegend(QPainter& painter) const;
+  void paintOverlayAxis(QPainter& painter) const;
+
   ResponseGraphModel model_;
   QPixmap background_;
   bool backgroundValid_ = false;
   QImage banner_;
   int wheelRemainder_ = 0;
+  GraphOverlay overlay_;
+  std::vector<double> measuredRows_; // pixel rows per plot column, NaN outside the data
+  std::vector<double> targetRows_;
+  int overlayWidth_ = -1;
+  int overlayHeight_ = -1;
 };
 
 } // namespace kv816

@@ -229,6 +229,7 @@ void ResponseGraph::paintEvent(QPaintEvent*) {
     paintSelectedCurve(painter);
   }
   paintTotal(painter);
+  paintOverlay(painter);
   if (model_.settings().eqPass) {
     paintBanner(painter);
   }
@@ -242,6 +243,8 @@ void ResponseGraph::paintEvent(QPaintEvent*) {
   if (hovered && hovered->enabled) {
     paintLabel(painter);
   }
+  painter.setClipping(false);
+  paintOverlayAxis(painter);
 }
 
 } // namespace kv816
