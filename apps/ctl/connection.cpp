@@ -165,15 +165,25 @@ void DeviceConnection::reportNotRunning(const std::string& name) const {
 // The whole table, read on the worker thread; only a read that got every entry counts.
 int DeviceConnection::readTable(std::chrono::milliseconds timeout) {
   auto result = std::make_shared<std::atomic<FullReadResult>>(FullReadResult::Failed);
-  const bool finished =
-      runOnWorker([result](WorkerSession& s) { result->store(fullRead(s)); }, timeout);
-  if (!finished) {
-    std::fprintf(stderr,
-                 "kv816ctl: the device answered but reading its table did not finish within "
-                 "%d s\n",
-                 options_.timeoutSeconds);
-    return EXIT_LINK;
+  // A lossy link may need longer than the time-out for the whole table: the read goes on
+  // while entries keep arriving, and gives up after a whole time-out without one.
+  int received = table_.countRefreshed();
+  postJob([result](WorkerSession& s) { result->store(fullRead(s)); });
+  std::optional<TaskResult> done;
+  while (!(done = awaitOutcome(TASK_HOST_JOB, timeout))) {
+    const int now = table_.countRefreshed();
+    if (now <= received) {
+      std::fprintf(stderr,
+                   "kv816ctl: the device answered but reading its table did not finish within "
+                   "%d s\n",
+                   options_.timeoutSeconds);
+      return EXIT_LINK;
+    }
+    received = now;
+    timeout = this->timeout();
   }
+  if (done == TaskResult::LinkDown)
+    return EXIT_LINK; // awaitOutcome has said so
   switch (result->load()) {
   case FullReadResult::Complete:
     return EXIT_OK;
@@ -249,8 +259,7 @@ std::optional<TaskResult> DeviceConnection::awaitOutcome(int task,
   return outcome_.waitFor(0ms);
 }
 
-bool DeviceConnection::runOnWorker(std::function<void(WorkerSession&)> job,
-                                   std::chrono::milliseconds timeout) {
+void DeviceConnection::postJob(std::function<void(WorkerSession&)> job) {
   outcome_.begin();
   {
     std::lock_guard lock(jobMutex_);
@@ -260,6 +269,11 @@ bool DeviceConnection::runOnWorker(std::function<void(WorkerSession&)> job,
     };
   }
   link().taskFlags().set(TASK_HOST_JOB, 1);
+}
+
+bool DeviceConnection::runOnWorker(std::function<void(WorkerSession&)> job,
+                                   std::chrono::milliseconds timeout) {
+  postJob(std::move(job));
   return awaitOutcome(TASK_HOST_JOB, timeout) == TaskResult::Done;
 }
 

@@ -84,6 +84,8 @@ public:
 private:
   void learnDevice();
   int readTable(std::chrono::milliseconds timeout);
+  // Hands `job` to the worker's next task pass without waiting for it.
+  void postJob(std::function<void(WorkerSession&)> job);
   void reportNotRunning(const std::string& linkName) const;
   std::optional<TaskResult> awaitOutcome(int task, std::chrono::milliseconds timeout);
 
