@@ -42,6 +42,8 @@ struct ApiTaskReply {
   std::vector<int> differing;           // Import NotKept: entries that differ from the file
 };
 
+enum class TaskStart { Started, Busy, Unavailable };
+
 class ApiHost {
 public:
   virtual ~ApiHost() = default;
@@ -51,9 +53,10 @@ public:
   virtual ApiLinkStatus linkStatus() = 0;
   // Where export and import file names live.
   virtual std::filesystem::path presetFolder() = 0;
-  // Runs one device task; false (and `done` never called) while another task runs or the
-  // link is down. `done` runs on the editing thread.
-  virtual bool startTask(const ApiTask& task, std::function<void(ApiTaskReply)> done) = 0;
+  // Starts one device task; `done` runs later on the editing thread. Busy while another
+  // task runs, Unavailable where the host does not run tasks for the API; `done` is then
+  // never called.
+  virtual TaskStart startTask(const ApiTask& task, std::function<void(ApiTaskReply)> done) = 0;
   // Whether some client wants the level meters polled.
   virtual void setMetersWanted(bool wanted) = 0;
 };

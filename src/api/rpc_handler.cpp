@@ -26,8 +26,10 @@ std::string notification(std::string_view method, const json& params) {
   return json{{"jsonrpc", "2.0"}, {"method", method}, {"params", params}}.dump();
 }
 
-bool isMeterWord(int index) {
-  return index >= IDX_METER_FIRST && index < IDX_METER_FIRST + METER_WORD_COUNT;
+// Meters go by their own subscription; the keep-alive word is the link's, not a setting.
+bool isNotified(int index) {
+  return index != IDX_HOST_ALIVE &&
+         (index < IDX_METER_FIRST || index >= IDX_METER_FIRST + METER_WORD_COUNT);
 }
 
 const char* phaseName(ApiLinkPhase phase) {
@@ -94,7 +96,8 @@ RpcHandler::RpcHandler(ApiHost& host) : host_(host) {
   listenerId_ =
       host_.editSession().addListener([this](const std::vector<int>& indexes, EditOrigin) {
         for (int index : indexes)
-          changed_.insert(index);
+          if (isNotified(index))
+            changed_.insert(index);
       });
 }
 
@@ -338,7 +341,7 @@ RpcHandler::Answer RpcHandler::runTask(const Call& call, const ApiTask& task,
     return Answer::fail(rpc::LINK_DOWN, "no device is connected");
   const int client = call.client;
   const json id = call.id;
-  const bool started = host_.startTask(task, [this, client, id, result](ApiTaskReply outcome) {
+  const TaskStart started = host_.startTask(task, [this, client, id, result](ApiTaskReply outcome) {
     if (outcome.result == TaskResult::Done) {
       reply(client, success(id, result(outcome)));
       return;
@@ -351,7 +354,11 @@ RpcHandler::Answer RpcHandler::runTask(const Call& call, const ApiTask& task,
       data["differing"] = differing;
     reply(client, rpcError(id, rpc::TASK_FAILED, taskResultName(outcome.result), data));
   });
-  if (!started)
+  if (started == TaskStart::Unavailable)
+    return Answer::fail(rpc::UNAVAILABLE,
+                        "this program does not run device tasks for remote clients; kv816ctl "
+                        "serve does");
+  if (started == TaskStart::Busy)
     return Answer::fail(rpc::BUSY,
                         "another device task is running; try again when it has finished");
   return Answer::deferred();
@@ -365,7 +372,7 @@ void RpcHandler::reply(int client, const std::string& text) {
 
 void RpcHandler::onDeviceChanged(int index) {
   confirmations_.onReport(index);
-  if (!isMeterWord(index))
+  if (isNotified(index))
     changed_.insert(index);
 }
 

@@ -37,6 +37,7 @@ inline constexpr int BUSY = -32003;          // another device task runs
 inline constexpr int TASK_FAILED = -32004;   // a device task ended without success
 inline constexpr int RATE_LIMITED = -32005;
 inline constexpr int UNAUTHORIZED = -32006;
+inline constexpr int UNAVAILABLE = -32007; // this host does not run the method
 } // namespace rpc
 
 // The error reply for `id` (null when the request's id is unknown).

@@ -132,9 +132,9 @@ ProgressView& WorkerApiHost::progress() {
   return *progress_;
 }
 
-bool WorkerApiHost::startTask(const ApiTask& task, std::function<void(ApiTaskReply)> done) {
+TaskStart WorkerApiHost::startTask(const ApiTask& task, std::function<void(ApiTaskReply)> done) {
   if (taskRunning_.exchange(true))
-    return false;
+    return TaskStart::Busy;
   if (taskThread_.joinable())
     taskThread_.join();
   taskThread_ = std::thread([this, task, done = std::move(done)] {
@@ -146,7 +146,7 @@ bool WorkerApiHost::startTask(const ApiTask& task, std::function<void(ApiTaskRep
       done(reply);
     });
   });
-  return true;
+  return TaskStart::Started;
 }
 
 // Helper thread: raises the task and waits for its end.

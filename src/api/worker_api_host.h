@@ -46,7 +46,7 @@ public:
   EditSession& editSession() override { return session_; }
   ApiLinkStatus linkStatus() override;
   std::filesystem::path presetFolder() override { return inputs_.folders().presetFolder; }
-  bool startTask(const ApiTask& task, std::function<void(ApiTaskReply)> done) override;
+  TaskStart startTask(const ApiTask& task, std::function<void(ApiTaskReply)> done) override;
   void setMetersWanted(bool wanted) override;
 
   // LinkEvents, from the worker thread

@@ -22,12 +22,12 @@ public:
   EditSession& editSession() override { return session_; }
   ApiLinkStatus linkStatus() override { return status; }
   std::filesystem::path presetFolder() override { return folder_; }
-  bool startTask(const ApiTask& task, std::function<void(ApiTaskReply)> done) override {
+  TaskStart startTask(const ApiTask& task, std::function<void(ApiTaskReply)> done) override {
     if (taskDone)
-      return false;
+      return TaskStart::Busy;
     tasks.push_back(task);
     taskDone = std::move(done);
-    return true;
+    return TaskStart::Started;
   }
   void setMetersWanted(bool wanted) override { metersWanted = wanted; }
 
