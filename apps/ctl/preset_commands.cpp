@@ -175,7 +175,9 @@ void addPresetCommands(CLI::App& app, CtlContext& ctx) {
   exp->add_flag("--force", a->force, "Replace an existing file");
   onRun(exp, ctx, true, [a](DeviceConnection& d) { return exportFile(d, a->file, a->force); });
 
-  CLI::App* imp = app.add_subcommand("import", "Write a preset file (.jib) into the device");
+  CLI::App* imp = app.add_subcommand(
+      "import", "Write a preset file (.jib) into the device; exit 0 only when the device's "
+                "read-back equals the file, else exit 2 naming the entries that differ");
   imp->add_option("FILE", a->file, "Preset file")->required();
   onRun(imp, ctx, true, [a](DeviceConnection& d) { return importFile(d, a->file); });
 

@@ -109,6 +109,13 @@ protected:
     folder = uniqueTempPath("ctl-faults");
     fs::create_directories(folder);
     ::setenv("KV816_CONFIG_DIR", (folder / "FileData").c_str(), 1);
+    // Copies, so that a rebuild of the build tree during a long run does not swap the
+    // programs midway.
+    for (const char* program : {KV816CTL_PATH, KV816_SIM_PATH}) {
+      const fs::path copy = folder / fs::path(program).filename();
+      fs::copy_file(program, copy);
+      fs::permissions(copy, fs::perms::owner_all);
+    }
   }
   void TearDown() override { fs::remove_all(folder); }
 
@@ -130,17 +137,17 @@ protected:
     else
       simArgs.insert(simArgs.end(), {"--pty", path("pty")});
     SimProcess sim;
-    if (!sim.start(simArgs) || !sim.waitReady())
+    if (!sim.start(simArgs, path("kv816-sim")) || !sim.waitReady())
       return std::nullopt;
     std::vector<std::string> all{"--timeout", "15"};
     if (network)
       all.insert(all.end(), {"--link", "net", "--net-address", "127.0.0.1", "--tcp-port",
-                             port(sim.output(), "tcp"), "--udp-port", port(sim.output(), "udp"),
-                             "--local-udp-port", "0"});
+                             endpointPort(sim.output(), "tcp"), "--udp-port",
+                             endpointPort(sim.output(), "udp"), "--local-udp-port", "0"});
     else
       all.insert(all.end(), {"--link", "serial", "--port", path("pty")});
     all.insert(all.end(), args.begin(), args.end());
-    run = runCtl(all);
+    run = runCtl(all, std::chrono::seconds(60), path("kv816ctl"));
     if (sim.stop() != 0)
       return std::nullopt;
     DeviceState state;
@@ -149,15 +156,6 @@ protected:
       return std::nullopt;
     fs::rename(out, in);
     return state;
-  }
-
-  static std::string port(const std::string& output, const std::string& kind) {
-    const std::string key = "kv816-sim: " + kind + " 127.0.0.1:";
-    const size_t at = output.find(key);
-    if (at == std::string::npos)
-      return {};
-    const size_t start = at + key.size();
-    return output.substr(start, output.find('\n', start) - start);
   }
 
   // A preset file whose values differ from the simulator's and from one seed to the next.

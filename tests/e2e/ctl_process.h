@@ -19,11 +19,12 @@ struct CtlRun {
 };
 
 inline CtlRun runCtl(const std::vector<std::string>& args,
-                     std::chrono::seconds limit = std::chrono::seconds(60)) {
+                     std::chrono::seconds limit = std::chrono::seconds(60),
+                     const std::string& program = KV816CTL_PATH) {
   const std::string outPath = uniqueTempPath("ctl-out");
   const std::string errPath = uniqueTempPath("ctl-err");
   CtlRun run;
-  const pid_t pid = spawnProgram(KV816CTL_PATH, args, outPath, errPath);
+  const pid_t pid = spawnProgram(program, args, outPath, errPath);
   if (pid < 0)
     return run;
   int status = 0;

@@ -23,9 +23,9 @@ public:
     ::unlink(outPath_.c_str());
   }
 
-  bool start(const std::vector<std::string>& args) {
+  bool start(const std::vector<std::string>& args, const std::string& program = KV816_SIM_PATH) {
     outPath_ = uniqueTempPath("sim-out");
-    pid_ = spawnProgram(KV816_SIM_PATH, args, outPath_);
+    pid_ = spawnProgram(program, args, outPath_);
     return pid_ > 0;
   }
 
