@@ -22,8 +22,9 @@ constexpr int BULK_STARTED = 10; // more entries than this: the dump is flowing
 constexpr int BULK_COMPLETE = 1165;
 constexpr milliseconds BULK_START_WAIT{500};
 constexpr milliseconds BULK_FOLLOW{3000}; // twenty checks 150 ms apart
-// A dump that has sent nothing for this long has ended; the batch passes fetch the rest.
-constexpr milliseconds BULK_QUIET{300};
+// A dump that has sent nothing for three check intervals has ended; the batch passes
+// fetch the rest.
+constexpr milliseconds BULK_QUIET{450};
 constexpr int BATCH_PASSES = 5;
 constexpr int NOTIFY_PROGRESS_STEP = 23;
 constexpr uint8_t INFO_REQUEST[] = {0x00};
