@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <span>
 
 #include "dsp/number_format.h"
@@ -153,19 +154,174 @@ int fromUnits(const ScaleConfig& config, double x, std::string_view text) {
   return raw;
 }
 
-int parseTyped(const ScaleConfig& config, std::string_view text, int current) {
-  if (text == "OFF") {
-    return current;
+namespace {
+
+// A typed entry: a number, an optional "k" (thousands, "1k2" is 1200) and a unit word.
+struct Typed {
+  double value = 0.0;
+  std::string unit;
+};
+
+bool isSpace(char ch) {
+  return ch == ' ' || ch == '\t';
+}
+
+std::string_view trim(std::string_view text) {
+  while (!text.empty() && isSpace(text.front())) {
+    text.remove_prefix(1);
   }
-  std::string kept;
-  for (const char ch : text) {
-    if ((ch >= '0' && ch <= '9') || ch == '.' || ch == '-') {
-      kept += ch;
+  while (!text.empty() && isSpace(text.back())) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+char lower(char ch) {
+  return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) {
+    return false;
+  }
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (lower(a[i]) != lower(b[i])) {
+      return false;
     }
   }
-  double x = 0.0;
-  readLeadingDecimal(kept, x);
-  return fromUnits(config, x, text);
+  return true;
+}
+
+bool isDigit(char ch) {
+  return ch >= '0' && ch <= '9';
+}
+
+// The leading number of `text` (sign, digits, one point); its length, 0 when there is none.
+size_t numberLength(std::string_view text) {
+  size_t at = 0;
+  if (at < text.size() && (text[at] == '-' || text[at] == '+')) {
+    ++at;
+  }
+  size_t digits = 0;
+  bool point = false;
+  for (; at < text.size(); ++at) {
+    if (isDigit(text[at])) {
+      ++digits;
+    } else if (text[at] == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  return digits > 0 ? at : 0;
+}
+
+double readNumber(std::string_view number) {
+  if (!number.empty() && number.front() == '+') {
+    number.remove_prefix(1);
+  }
+  double value = 0.0;
+  readLeadingDecimal(number, value);
+  return value;
+}
+
+std::optional<Typed> readTyped(std::string_view text) {
+  // The release times show as "x2.0ms"; their leading x is part of the look, not the value.
+  if (!text.empty() && lower(text.front()) == 'x') {
+    text.remove_prefix(1);
+  }
+  const size_t length = numberLength(text);
+  if (length == 0) {
+    return std::nullopt;
+  }
+  Typed typed{readNumber(text.substr(0, length)), {}};
+  text.remove_prefix(length);
+  if (!text.empty() && lower(text.front()) == 'k' && !equalsNoCase(trim(text), "khz")) {
+    text.remove_prefix(1);
+    const size_t fraction = numberLength(text);
+    const bool digitsOnly = fraction > 0 && isDigit(text.front());
+    if (fraction > 0 && !digitsOnly) {
+      return std::nullopt;
+    }
+    const std::string_view tail = text.substr(0, fraction);
+    const double scale = std::pow(10.0, -static_cast<double>(tail.size()));
+    typed.value = (typed.value + (tail.empty() ? 0.0 : readNumber(tail) * scale)) * 1000.0;
+    text.remove_prefix(fraction);
+  }
+  for (const char ch : trim(text)) {
+    typed.unit += lower(ch);
+  }
+  return typed;
+}
+
+// The typed value in the unit the scale's fromUnits takes (milliseconds for every delay
+// code); nothing when the unit does not belong to the scale.
+std::optional<double> inScaleUnits(int code, const Typed& typed) {
+  const std::string& unit = typed.unit;
+  switch (code) {
+  case SCALE_DELAY_MS:
+  case SCALE_DELAY_M:
+  case SCALE_DELAY_IN: {
+    const std::string own = code == SCALE_DELAY_MS ? "ms" : code == SCALE_DELAY_M ? "m" : "in";
+    const std::string as = unit.empty() ? own : unit;
+    if (as == "ms") {
+      return typed.value;
+    }
+    if (as == "s") {
+      return typed.value * 1000.0;
+    }
+    if (as == "m") {
+      return typed.value / METRES_PER_MS;
+    }
+    if (as == "cm") {
+      return typed.value / 100.0 / METRES_PER_MS;
+    }
+    if (as == "in" || as == "\"") {
+      return typed.value / INCHES_PER_MS;
+    }
+    if (as == "ft") {
+      return typed.value * 12.0 / INCHES_PER_MS;
+    }
+    return std::nullopt;
+  }
+  case SCALE_FREQ:
+    if (unit.empty() || unit == "hz") {
+      return typed.value;
+    }
+    if (unit == "khz") {
+      return typed.value * 1000.0;
+    }
+    return std::nullopt;
+  case SCALE_ATTACK:
+  case SCALE_RELEASE:
+    return unit.empty() || unit == "ms" ? std::optional<double>(typed.value) : std::nullopt;
+  case SCALE_DBU:
+    return unit.empty() || unit == "dbu" || unit == "db" ? std::optional<double>(typed.value)
+                                                         : std::nullopt;
+  case SCALE_Q:
+  case SCALE_RATIO:
+    return unit.empty() ? std::optional<double>(typed.value) : std::nullopt;
+  default:
+    return unit.empty() || unit == "db" ? std::optional<double>(typed.value) : std::nullopt;
+  }
+}
+
+} // namespace
+
+std::optional<int> parseTyped(const ScaleConfig& config, std::string_view text, int current) {
+  const std::string_view trimmed = trim(text);
+  if (equalsNoCase(trimmed, "OFF")) {
+    return current;
+  }
+  const std::optional<Typed> typed = readTyped(trimmed);
+  if (!typed) {
+    return std::nullopt;
+  }
+  const std::optional<double> x = inScaleUnits(config.code, *typed);
+  if (!x) {
+    return std::nullopt;
+  }
+  return fromUnits(config, *x);
 }
 
 } // namespace kv816

@@ -3,6 +3,7 @@
 // Pure functions of the ScaleConfig; callable from any thread. Codes the system does not
 // use behave as SCALE_PLAIN. A raw value outside a table reads the nearest entry.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,9 +23,10 @@ double toUnits(const ScaleConfig& config, int raw);
 // delay codes, where typed text is in metres or inches and a page's number in ms.
 int fromUnits(const ScaleConfig& config, double x, std::string_view text = {});
 
-// The raw value for text typed into an edit: exactly "OFF" keeps `current`; otherwise
-// the digits, points and minus signs of the text are read as a leading decimal number
-// (nothing readable is 0) and passed to fromUnits with the text.
-int parseTyped(const ScaleConfig& config, std::string_view text, int current);
+// The raw value for text typed into an edit, or nothing when the text cannot be read (the
+// edit then keeps its value). "OFF" in any case keeps `current`. A number may carry "k" for
+// thousands ("1.2k", "1k2") and a unit that belongs to the scale: Hz or kHz, dB, dBu, ms;
+// the delay scales take ms, s, m, cm, in and ft whichever unit they show.
+std::optional<int> parseTyped(const ScaleConfig& config, std::string_view text, int current);
 
 } // namespace kv816

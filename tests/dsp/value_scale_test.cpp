@@ -1,6 +1,8 @@
 #include "dsp/value_scale.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -111,34 +113,69 @@ TEST(FromUnits, ConvertsAndClamps) {
   }
 }
 
+constexpr int KEPT = -99999;
+
 struct TypedCase {
   const char* name;
   ScaleConfig config;
   const char* text;
   int current;
-  int raw;
+  int raw; // KEPT: unreadable, the edit keeps its value and sends nothing
 };
 
-TEST(ParseTyped, ReadsWhatTheUserTyped) {
+TEST(ParseTyped, ReadsWhatTheUserTypedOrKeepsTheValue) {
   const TypedCase cases[] = {
       {"OFF keeps", HPF_FREQ_SCALE, "OFF", 1234, 1234},
-      {"off reads 0 then clamps", HPF_FREQ_SCALE, "off", 1234, 19},
-      {"OFF with space is text", HPF_FREQ_SCALE, "OFF ", 1234, 19},
-      {"lone minus", CHANNEL_GAIN_SCALE, "-", 50, 0},
-      {"unit suffix", DELAY_MS_SCALE, "12.5ms", 0, 125},
-      {"metres", DELAY_M_SCALE, "1m", 0, 29},
+      {"off in any case keeps", HPF_FREQ_SCALE, "off", 1234, 1234},
+      {"spaces around", HPF_FREQ_SCALE, " OFF ", 1234, 1234},
+      {"lone minus", CHANNEL_GAIN_SCALE, "-", 50, KEPT},
+      {"nothing", PEQ_FREQ_SCALE, "abc", 1000, KEPT},
+      {"empty", PEQ_FREQ_SCALE, "", 1000, KEPT},
+      {"two points", CHANNEL_GAIN_SCALE, "1.2.3", 0, KEPT},
+      {"inner minus", THRESHOLD_SCALE, "1-2", 0, KEPT},
+      {"comma", PEQ_GAIN_SCALE, "1,5", 0, KEPT},
+      {"kilo", PEQ_FREQ_SCALE, "1.2k", 20, 1200},
+      {"kilo between digits", PEQ_FREQ_SCALE, "1k2", 20, 1200},
+      {"kHz", PEQ_FREQ_SCALE, "2.5 kHz", 20, 2500},
+      {"Hz", PEQ_FREQ_SCALE, "850Hz", 20, 850},
+      {"unit of another scale", PEQ_FREQ_SCALE, "850ms", 1000, KEPT},
+      {"overlong", PEQ_FREQ_SCALE, "99999999999999999999999", 1000, 20000},
+      {"below range clamps", PEQ_FREQ_SCALE, "5", 1000, 20},
+      {"dB", CHANNEL_GAIN_SCALE, "-3.5dB", 0, -35},
+      {"plus sign", PEQ_GAIN_SCALE, "+2 dB", 0, 20},
+      {"dBu", THRESHOLD_SCALE, "-10dBu", 0, -10},
+      {"ms in ms", DELAY_MS_SCALE, "12.5ms", 0, 125},
+      {"bare in ms", DELAY_MS_SCALE, "12.5", 0, 125},
+      {"metres in ms edit", DELAY_MS_SCALE, "1m", 0, 29},
+      {"bare in metre edit", DELAY_M_SCALE, "1", 0, 29},
+      {"ms in metre edit", DELAY_M_SCALE, "2.9ms", 0, 29},
       {"inches", DELAY_IN_SCALE, "10in", 0, 7},
+      {"seconds", DELAY_MS_SCALE, "0.25s", 0, 2500},
+      {"dB in a delay", DELAY_MS_SCALE, "3dB", 40, KEPT},
       {"Q 200", PEQ_Q_SCALE, "200", 16, 100},
       {"Q 0.3", PEQ_Q_SCALE, "0.3", 16, 0},
-      {"letters between digits", ScaleConfig{SCALE_FREQ, 0, 100000, 1, ""}, "1k2", 0, 12},
-      {"two points", CHANNEL_GAIN_SCALE, "1.2.3", 0, 12},
-      {"inner minus", THRESHOLD_SCALE, "1-2", 0, 1},
-      {"negative gain", CHANNEL_GAIN_SCALE, "-3.5dB", 0, -35},
-      {"nothing", PEQ_FREQ_SCALE, "abc", 1000, 20},
-      {"overlong", PEQ_FREQ_SCALE, "99999999999999999999999", 1000, 20000},
+      {"release as shown", RELEASE_SCALE, "x5.0ms", 0, 2},
+      {"release bare", RELEASE_SCALE, "5", 0, 2},
+      {"ratio", RATIO_SCALE, "4", 0, 10},
   };
   for (const TypedCase& c : cases) {
-    EXPECT_EQ(parseTyped(c.config, c.text, c.current), c.raw) << c.name;
+    const std::optional<int> raw = parseTyped(c.config, c.text, c.current);
+    EXPECT_EQ(raw.value_or(KEPT), c.raw) << c.name;
+  }
+}
+
+// Whatever an edit shows must read back as the same value when the user confirms it.
+TEST(ParseTyped, ShownTextReadsBack) {
+  const ScaleConfig scales[] = {CHANNEL_GAIN_SCALE, DELAY_MS_SCALE, DELAY_M_SCALE,  DELAY_IN_SCALE,
+                                PEQ_FREQ_SCALE,     PEQ_Q_SCALE,    PEQ_GAIN_SCALE, THRESHOLD_SCALE,
+                                ATTACK_SCALE,       RELEASE_SCALE,  RATIO_SCALE};
+  for (const ScaleConfig& scale : scales) {
+    for (int raw = scale.min; raw <= scale.max; raw += std::max(1, (scale.max - scale.min) / 97)) {
+      const std::string shown = formatValue(scale, raw);
+      const std::optional<int> back = parseTyped(scale, shown, raw);
+      ASSERT_TRUE(back.has_value()) << shown;
+      EXPECT_EQ(formatValue(scale, *back), shown) << shown;
+    }
   }
 }
 

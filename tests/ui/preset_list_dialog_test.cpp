@@ -7,7 +7,11 @@
 #include "link/task_flags.h"
 #include "model/parameter_table.h"
 
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QLineEdit>
 #include <QTableWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -77,6 +81,35 @@ TEST(PresetListDialog, SaveStoresTheSelectedNameCutTo25Characters) {
   EXPECT_EQ(f.table.value(IDX_PRESET_CONTROL), 12);
   EXPECT_FALSE(f.table.mustSend(IDX_PRESET_CONTROL));
   EXPECT_TRUE(f.link.taskFlags().pending(TASK_STORE_NAME));
+}
+
+// Laid out and shown, in every language: the number column holds its header, all twelve
+// rows are visible, and a rename starts with the caret after the name, limited to what
+// reaches the device.
+TEST(PresetListDialog, ShownDialogFitsHeaderAllRowsAndEditsAtTheEnd) {
+  for (const LanguageIndex language : {LanguageIndex::English, LanguageIndex::SimplifiedChinese,
+                                       LanguageIndex::TraditionalChinese}) {
+    DialogFixture f(2);
+    setCurrentLanguage(language);
+    PresetListDialog dialog(f.link, f.recorder());
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    QTableWidget& list = dialog.list();
+    QHeaderView* header = list.horizontalHeader();
+    const QString title = list.horizontalHeaderItem(0)->text();
+    EXPECT_GE(header->sectionSize(0), header->fontMetrics().horizontalAdvance(title))
+        << title.toStdString();
+    const QRect lastRow = list.visualRect(list.model()->index(PresetListDialog::ROWS - 1, 1));
+    EXPECT_TRUE(list.viewport()->rect().contains(lastRow)) << title.toStdString();
+    dialog.clickCell(1, 1);
+    auto* editor = qobject_cast<QLineEdit*>(list.indexWidget(list.model()->index(1, 1)));
+    ASSERT_NE(editor, nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(editor->hasSelectedText());
+    EXPECT_EQ(editor->cursorPosition(), editor->text().size());
+    EXPECT_EQ(editor->maxLength(), NAME_WIRE_LENGTH);
+  }
+  setCurrentLanguage(LanguageIndex::English);
 }
 
 } // namespace

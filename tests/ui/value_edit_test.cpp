@@ -87,6 +87,10 @@ TEST(ValueEdit, FocusInNotifiesThenTypedTextIsCommittedByTheNextAction) {
       {"up at max still sends", CHANNEL_GAIN_SCALE, 120, nullptr, Action::Up, {120}, "12.0dB"},
       {"wheel down a table entry", PEQ_Q_SCALE, 16, nullptr, Action::WheelDown, {15}, "0.94"},
       {"typed then wheel up", PEQ_Q_SCALE, 16, "1.5", Action::WheelUp, {24}, "1.60"},
+      {"kilo and unit", PEQ_FREQ_SCALE, 1000, "1.2 kHz", Action::FocusOut, {1200}, "1200"},
+      {"unreadable left: kept", PEQ_FREQ_SCALE, 1000, "abc", Action::FocusOut, {}, "1000"},
+      {"unreadable Return: kept", PEQ_FREQ_SCALE, 1000, "1..2", Action::Return, {}, "1000"},
+      {"unreadable up: no step", CHANNEL_GAIN_SCALE, 0, "3 ms", Action::Up, {}, "0.0dB"},
   };
   for (const TypedCase& c : cases) {
     SCOPED_TRACE(c.name);

@@ -16,6 +16,9 @@ struct SkinPalette {
   static QColor text() { return QColor(0, 0, 0); }
   static QColor comboText() { return QColor(0x52, 0x52, 0x52); }
   static QColor textDisabled() { return QColor(0x90, 0x90, 0x90); }
+  // A field flashes in it when its text could not be read; a muted channel lights in it.
+  static QColor warning() { return QColor(0xf2, 0x8b, 0x82); }
+  static QColor muteOn() { return QColor(0xd9, 0x30, 0x25); }
   static constexpr double CORNER_RADIUS = 4.0;
 };
 

@@ -14,7 +14,6 @@
 #include <QWheelEvent>
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
 namespace kv816 {
@@ -27,7 +26,7 @@ const EditStyle ValueEdit::STYLES[STYLE_COUNT] = {
 
 ValueEdit::ValueEdit(int controlId, QWidget* parent)
     : QWidget(parent), controlId_(controlId), field_(new QLineEdit(this)),
-      repeatTimer_(new QTimer(this)) {
+      repeatTimer_(new QTimer(this)), flashTimer_(new QTimer(this)) {
   field_->setObjectName(QStringLiteral("1124"));
   field_->setAlignment(Qt::AlignCenter);
   field_->setFrame(false);
@@ -36,6 +35,8 @@ ValueEdit::ValueEdit(int controlId, QWidget* parent)
   repeatTimer_->setObjectName(QStringLiteral("spinRepeat"));
   repeatTimer_->setSingleShot(true);
   connect(repeatTimer_, &QTimer::timeout, this, &ValueEdit::repeatTick);
+  flashTimer_->setSingleShot(true);
+  connect(flashTimer_, &QTimer::timeout, this, &ValueEdit::endFlash);
   applyFieldColors();
   placeField();
   display(raw_);
@@ -43,6 +44,7 @@ ValueEdit::ValueEdit(int controlId, QWidget* parent)
 
 void ValueEdit::setScale(const ScaleConfig& scale) {
   scale_ = scale;
+  placeField();
   display(clamped(raw_));
 }
 
@@ -107,8 +109,25 @@ QRect ValueEdit::spinRect() const {
   return QRect(left, 0, std::max(0, width() - left), height());
 }
 
-int ValueEdit::parsed() const {
-  return parseTyped(scale_, field_->text().toStdString(), raw_);
+// Unreadable text puts the shown value back and flashes the field; the caller sends nothing.
+std::optional<int> ValueEdit::parsed() {
+  const std::optional<int> raw = parseTyped(scale_, field_->text().toStdString(), raw_);
+  if (!raw) {
+    display(raw_);
+    flash();
+  }
+  return raw;
+}
+
+void ValueEdit::flash() {
+  flashing_ = true;
+  applyFieldColors();
+  flashTimer_->start(FLASH_MS);
+}
+
+void ValueEdit::endFlash() {
+  flashing_ = false;
+  applyFieldColors();
 }
 
 int ValueEdit::clamped(int raw) const {
@@ -129,7 +148,10 @@ void ValueEdit::notify() {
 // One raw unit per step; the limits hold but the page still hears of the attempt.
 void ValueEdit::stepBy(int delta) {
   using Limits = std::numeric_limits<int>;
-  const long long next = static_cast<long long>(parsed()) + delta;
+  const std::optional<int> current = parsed();
+  if (!current)
+    return;
+  const long long next = static_cast<long long>(*current) + delta;
   display(clamped(int(std::clamp<long long>(next, Limits::min(), Limits::max()))));
   notify();
 }
@@ -156,13 +178,13 @@ bool ValueEdit::handleKey(int key) {
 void ValueEdit::fieldFocusIn() {
   editing_ = true;
   applyFieldColors();
-  display(parsed());
+  display(parsed().value_or(raw_));
   notify();
 }
 
 void ValueEdit::fieldFocusOut() {
   const int before = raw_;
-  const int after = parsed();
+  const int after = parsed().value_or(before);
   editing_ = false;
   applyFieldColors();
   display(after);
@@ -256,23 +278,33 @@ void ValueEdit::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
 }
 
-// The font height the pages give is the height of a text line (ascent plus descent), not
-// the em size, so that a 16-pixel value fits the 20-pixel field of the design.
+// The font height is the em size in design pixels, scaled with the control; it shrinks
+// only as far as the longest text of the scale needs to fit the field.
 void ValueEdit::placeField() {
-  field_->setGeometry(textRect());
+  const QRect field = textRect();
+  field_->setGeometry(field);
   const double sy = double(height()) / STYLES[style_].designHeight;
   QFont font(fontFace_);
   constexpr int REFERENCE = 100;
   font.setPixelSize(REFERENCE);
-  const double lineToEm = REFERENCE / std::max(1.0, QFontMetricsF(font).height());
-  font.setPixelSize(std::max(1, int(std::lround(fontHeight_ * sy * lineToEm))));
+  const QFontMetricsF metrics(font);
+  double widest = 1.0;
+  for (const int raw : {scale_.min, scale_.max, (scale_.min + scale_.max) / 2})
+    widest = std::max(widest,
+                      metrics.horizontalAdvance(QString::fromStdString(formatValue(scale_, raw))));
+  constexpr int FIELD_MARGINS = 4; // the line edit's own text margins
+  const double byWidth = REFERENCE * (field.width() - FIELD_MARGINS) / widest;
+  const double byHeight = REFERENCE * field.height() / std::max(1.0, metrics.height());
+  const double size = std::min({fontHeight_ * sy, byWidth, byHeight});
+  font.setPixelSize(std::max(1, int(size)));
   field_->setFont(font);
   setFont(font);
 }
 
 void ValueEdit::applyFieldColors() {
   QPalette palette = field_->palette();
-  palette.setColor(QPalette::Base, editing_ ? editingColor_ : fieldColor_);
+  const QColor base = editing_ ? editingColor_ : fieldColor_;
+  palette.setColor(QPalette::Base, flashing_ ? SkinPalette::warning() : base);
   palette.setColor(QPalette::Text, textColor_);
   field_->setPalette(palette);
 }

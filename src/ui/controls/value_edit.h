@@ -4,7 +4,8 @@
 // formatValue of it.
 //
 // Before every user action the raw value is re-read from the field with parseTyped, so
-// typed text is committed by whatever the user does next. Actions end in
+// typed text is committed by whatever the user does next. Text that cannot be read puts the
+// value back, flashes the field and notifies nothing. Actions end in
 // valueNotified(controlId, index, raw) with raw clamped into the scale's range, emitted
 // synchronously:
 //   - the field gains the focus: always, even when nothing changed;
@@ -22,6 +23,8 @@
 #include <QRect>
 #include <QString>
 #include <QWidget>
+
+#include <optional>
 
 class QLineEdit;
 class QPainter;
@@ -42,6 +45,7 @@ public:
   static const EditStyle STYLES[STYLE_COUNT];
   static constexpr int REPEAT_DELAY_MS = 700;
   static constexpr int REPEAT_INTERVAL_MS = 100;
+  static constexpr int FLASH_MS = 400;
   enum Repeat : int { REPEAT_NONE = 0, REPEAT_UP = 1, REPEAT_DOWN = 2 };
 
   explicit ValueEdit(int controlId, QWidget* parent = nullptr);
@@ -66,7 +70,8 @@ public:
   // Selects a style (0..STYLE_COUNT-1; others are ignored) and places the field.
   void setEditStyle(int style);
   int editStyle() const { return style_; }
-  // Font height in design pixels, scaled with the control's height.
+  // Font size (em) in design pixels, scaled with the control's height and shrunk as far
+  // as the scale's longest text needs to fit the field.
   void setFontHeight(int designPixels);
   void setFontFace(const QString& face);
   void setColors(const QColor& field, const QColor& editing, const QColor& text);
@@ -93,7 +98,9 @@ protected:
   void wheelEvent(QWheelEvent* event) override;
 
 private:
-  int parsed() const;
+  std::optional<int> parsed();
+  void flash();
+  void endFlash();
   int clamped(int raw) const;
   void display(int raw);
   void notify();
@@ -112,7 +119,7 @@ private:
   ScaleConfig scale_;
   int raw_ = 50;
   int style_ = 0;
-  int fontHeight_ = 14;
+  int fontHeight_ = 16;
   QString fontFace_ = QStringLiteral("Arial");
   QColor fieldColor_ = Qt::white;
   QColor editingColor_ = Qt::white;
@@ -122,6 +129,8 @@ private:
   int repeat_ = REPEAT_NONE;
   QLineEdit* field_;
   QTimer* repeatTimer_;
+  QTimer* flashTimer_;
+  bool flashing_ = false;
 };
 
 } // namespace kv816

@@ -10,13 +10,40 @@
 #include <QAbstractItemDelegate>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace kv816 {
 
-namespace {} // namespace
+namespace {
+
+// The in-place name edit takes no more than reaches the device and starts with the caret
+// after the name, so a rename is a small correction rather than a retype.
+class NameDelegate : public QStyledItemDelegate {
+public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const override {
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    if (auto* line = qobject_cast<QLineEdit*>(editor))
+      line->setMaxLength(NAME_WIRE_LENGTH);
+    return editor;
+  }
+  void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+    QStyledItemDelegate::setEditorData(editor, index);
+    if (auto* line = qobject_cast<QLineEdit*>(editor))
+      QTimer::singleShot(0, line, [line] {
+        line->deselect();
+        line->end(false);
+      });
+  }
+};
+
+} // namespace
 
 PresetListDialog::PresetListDialog(Link& link, MessageFn message, QWidget* parent)
     : QDialog(parent), link_(link), message_(std::move(message)), selection_(new QLabel(this)),
@@ -36,22 +63,38 @@ PresetListDialog::PresetListDialog(Link& link, MessageFn message, QWidget* paren
   list_->setShowGrid(true);
   list_->verticalHeader()->hide();
   list_->horizontalHeader()->setStretchLastSection(true);
+  list_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  list_->setItemDelegateForColumn(1, new NameDelegate(list_));
+  list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   connect(list_, &QTableWidget::cellClicked, this, &PresetListDialog::clickCell);
   connect(list_->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
           &PresetListDialog::editorClosed, Qt::QueuedConnection);
   connect(loadButton_, &QPushButton::clicked, this, &PresetListDialog::load);
   connect(saveButton_, &QPushButton::clicked, this, &PresetListDialog::save);
-  resize(466, 342);
   fill();
   retranslate();
+  showAllRows();
 }
 
 void PresetListDialog::retranslate() {
   setWindowTitle(uiText(Text::Load) + QStringLiteral(" / ") + uiText(Text::Save));
   list_->setHorizontalHeaderLabels({uiText(Text::PresetNumber), uiText(Text::PresetName)});
-  list_->setColumnWidth(0, list_->viewport()->width() / 4);
   loadButton_->setText(uiText(Text::Load));
   saveButton_->setText(uiText(Text::Save));
+}
+
+// Twelve presets are few enough to show all at once; the dialog grows to hold them.
+void PresetListDialog::showAllRows() {
+  list_->resizeRowsToContents();
+  int rows = 0;
+  for (int row = 0; row < ROWS; ++row)
+    rows += list_->rowHeight(row);
+  const int frame = 2 * list_->frameWidth();
+  list_->setMinimumHeight(list_->horizontalHeader()->sizeHint().height() + rows + frame);
+  list_->setMinimumWidth(list_->horizontalHeader()->sectionSizeHint(0) +
+                         list_->fontMetrics().horizontalAdvance(QString(NAME_WIRE_LENGTH, 'W')) +
+                         frame);
+  resize(sizeHint().expandedTo(QSize(466, 0)));
 }
 
 void PresetListDialog::fill() {

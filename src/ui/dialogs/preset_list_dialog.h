@@ -42,6 +42,7 @@ private:
   void showSelection();
   void editorClosed();
   void retranslate();
+  void showAllRows();
 
   Link& link_;
   MessageFn message_;
