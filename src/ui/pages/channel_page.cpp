@@ -9,6 +9,7 @@
 #include "ui/controls/skin_label.h"
 #include "ui/controls/skin_palette.h"
 #include "ui/pages/gesture_watch.h"
+#include "ui/pages/measurement_bar.h"
 #include "ui/shell/tab_layout.h"
 
 #include <QGroupBox>
@@ -20,8 +21,10 @@ namespace kv816 {
 
 namespace {
 
-// Where the graph starts, in design units; it runs to the page's bottom.
-constexpr int GRAPH_TOP = 325;
+// The measurement bar, then the graph, which runs to the page's bottom; in design units.
+constexpr int BAR_TOP = 325;
+constexpr int BAR_HEIGHT = 26;
+constexpr int GRAPH_TOP = BAR_TOP + BAR_HEIGHT;
 constexpr int DESIGN_WIDTH = 1100;
 constexpr int DESIGN_HEIGHT = 700;
 
@@ -46,6 +49,8 @@ ChannelPage::ChannelPage(const ParameterTable& table, EditSession& edits, int fi
   createCrossover();
   createCompressor();
   createGraph();
+  createMeasurementBar();
+  place(measurementBar_, QRect(0, BAR_TOP, DESIGN_WIDTH, BAR_HEIGHT));
   refreshTexts();
   scaleChanged();
 }
@@ -166,6 +171,7 @@ void ChannelPage::commit(EditSource source) {
 void ChannelPage::refreshTexts() {
   refreshEqTexts();
   refreshStripTexts();
+  measurementBar_->refreshTexts();
 }
 
 int ChannelPage::showChannel(int pageNumber) {
@@ -175,6 +181,7 @@ int ChannelPage::showChannel(int pageNumber) {
     return this->pageNumber();
   setShownPageNumber(pageNumber);
   graph_->setTotalColor(CHANNEL_COLOURS[static_cast<size_t>(channel())]);
+  measurementBar_->setChannel(channel());
   showEqualiser();
   showStrip();
   if (output_)

@@ -21,6 +21,7 @@
 
 #include "edit/edit_session.h"
 #include "model/channel_layout.h"
+#include "presets/filter_text_export.h"
 
 #include <QRect>
 
@@ -34,6 +35,7 @@ class QGroupBox;
 namespace kv816 {
 
 class LevelMeter;
+class MeasurementBar;
 class ParameterTable;
 class ResponseGraph;
 class SkinButton;
@@ -94,6 +96,13 @@ public:
   // The raw parameter value a control stands for now; -1 for a code the page lacks.
   int controlRaw(int code) const;
 
+  // The channel shown as filter text in a file; the reason when it could not be written.
+  QString exportFiltersTo(const QString& path, FilterTextFormat format) const;
+  // Sets the channel's filters from a filter text file as one undo step; `notes` gets a
+  // line for each rounded, clamped or dropped line. The reason when nothing was changed.
+  QString importFiltersFrom(const QString& path, QStringList& notes);
+  MeasurementBar& measurementBar() const { return *measurementBar_; }
+
 protected:
   void scaleChanged() override;
   void resizeEvent(QResizeEvent* event) override;
@@ -143,6 +152,11 @@ private:
   void onPeqBypass();
   void showPeqBypass(bool on);
 
+  // Filter text and the measurement bar (channel_page_filters.cpp).
+  void createMeasurementBar();
+  void onExportFilters();
+  void onImportFilters();
+
   // Channel strip and compressor (channel_page_strip.cpp).
   void createStrip();
   void createCompressor();
@@ -174,6 +188,7 @@ private:
   std::array<ValueEdit*, 2> crossoverFreq_{};   // high-pass, low-pass
   std::array<SkinComboBox*, 2> crossoverType_{};
   ResponseGraph* graph_ = nullptr;
+  MeasurementBar* measurementBar_ = nullptr;
 
   SkinButton* mute_ = nullptr;
   SkinButton* phase_ = nullptr;

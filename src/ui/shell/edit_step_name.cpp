@@ -80,6 +80,8 @@ QStringList functionParts(ChannelFunction function, int band) {
 QStringList sourceParts(const EditSubject& subject) {
   if (subject.source == EditSource::ChannelCopy)
     return {uiText(Text::ChannelCopy)};
+  if (subject.source == EditSource::FilterText)
+    return {uiText(Text::ImportedFilters)};
   if (subject.source == EditSource::Reset && subject.function)
     return {uiText(isGraphicBandFunction(*subject.function) ? Text::GeqReset : Text::PeqReset)};
   if (subject.function)
