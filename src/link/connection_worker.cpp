@@ -224,9 +224,25 @@ void ConnectionWorker::runConnections(WorkerSession& session, MainLoop& mainLoop
     }
     setPhase(WorkerPhase::Lost);
     st.connected.store(false, relaxed);
+    const bool dropped = dropPendingTasks();
     if (session.running())
       events_.send(Notify::LinkStatus, LINK_LOST);
+    if (dropped && session.running())
+      events_.showMessage(MessageKind::Ok, std::string(langText(Text::NoDevice)), {});
   }
+}
+
+// True when a task was pending and has been dropped (only with dropTasksWhenDown).
+bool ConnectionWorker::dropPendingTasks() {
+  if (!options_.dropTasksWhenDown)
+    return false;
+  TaskFlags& flags = link_.taskFlags();
+  bool dropped = false;
+  for (int t = WORKER_TASK_FIRST; t <= WORKER_TASK_LAST; ++t) {
+    dropped = dropped || flags.pending(t);
+    flags.clear(t);
+  }
+  return dropped;
 }
 
 // Keep-alive, discarding what the pages did without a device, the full read and the
@@ -237,6 +253,7 @@ bool ConnectionWorker::readAfterHandshake(WorkerSession& session, MainLoop& main
   mainLoop.noteKeepAlive(link_.now());
   session.sleepFor(milliseconds(20));
   table_.discardPendingMarks();
+  dropPendingTasks();
   if (!options_.skipFullRead) {
     fullReadWithNotification(session);
     readPresetNames(session, table_.value(IDX_CURRENT_PRESET) & 0xFF);

@@ -53,6 +53,11 @@ struct WorkerOptions {
   // the start-up pause, the full read, the preset names and the settling pause. The
   // desktop program never sets it.
   bool skipFullRead = false;
+  // For the desktop program: a task raised while the link is down is refused, never run
+  // after the link comes back. Pending tasks are dropped when the link is lost and again
+  // before the main loop of a new connection starts; a task dropped at the loss shows
+  // "No device" once. The command-line tool waits out short drops instead.
+  bool dropTasksWhenDown = false;
 };
 
 class ConnectionWorker {
@@ -98,6 +103,7 @@ private:
   void runConnections(WorkerSession& session, MainLoop& mainLoop);
   bool readAfterHandshake(WorkerSession& session, MainLoop& mainLoop);
   void setPhase(WorkerPhase phase);
+  bool dropPendingTasks();
 
   std::unique_ptr<Link> ownedLink_;
   Link& link_;

@@ -5,6 +5,7 @@
 #include "link/preset_tasks.h"
 #include "link/task_flags.h"
 #include "presets/export_task.h"
+#include "i18n/text.h"
 #include "presets/import_task.h"
 #include "ui/shell/transport_choice.h"
 
@@ -34,11 +35,17 @@ bool DeviceSession::start(LinkEvents& events) {
   config_ = resolveConfig();
   WorkerOptions options;
   options.config = config_;
+  options.dropTasksWhenDown = true;
   link_.state().linkType.store(config_.linkType, std::memory_order_relaxed);
   auto worker =
       std::make_unique<ConnectionWorker>(link_, events, makeTransportFactory(hooks_), options);
   worker->setTask(TASK_EXPORT, [this](WorkerSession& s) { exportTask(s, taskInputs_); });
-  worker->setTask(TASK_IMPORT, [this](WorkerSession& s) { importTask(s, taskInputs_); });
+  // The desktop says when an import is done; failures have said so already.
+  worker->setTask(TASK_IMPORT, [this](WorkerSession& s) {
+    if (importTask(s, taskInputs_) == TaskResult::Done)
+      s.events().showMessage(MessageKind::Ok, taskInputs_.name(),
+                             std::string(langText(Text::ImportSuccessful)));
+  });
   worker->setTask(TASK_RECALL, [](WorkerSession& s) { recallTask(s); });
   worker->setTask(TASK_STORE_NAME, [](WorkerSession& s) { storeNameTask(s); });
   if (!worker->start())
@@ -59,7 +66,8 @@ ModuleCommands* DeviceSession::modules() {
 }
 
 bool DeviceSession::isConnected() const {
-  return worker_ && link_.state().connected.load(std::memory_order_relaxed);
+  return worker_ && worker_->phase() == WorkerPhase::Running &&
+         link_.state().connected.load(std::memory_order_relaxed);
 }
 
 } // namespace kv816

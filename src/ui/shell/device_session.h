@@ -51,7 +51,8 @@ public:
 
   // The WiFi module's command slots while the worker runs; nullptr otherwise.
   ModuleCommands* modules();
-  // True while the link is up (the worker's `connected`).
+  // True while the main loop runs with a device that answered (the only time a device task
+  // can run); a request made otherwise is refused at once.
   bool isConnected() const;
   // 1 USB, 2 network, 3 Bluetooth COM, anything else a plain COM port.
   int linkType() const { return config_.linkType; }

@@ -11,8 +11,6 @@
 
 namespace kv816 {
 
-namespace {} // namespace
-
 ProgramCommands::ProgramCommands(MainWindow& window, DeviceSession& session)
     : QObject(&window), window_(window), session_(session) {}
 
@@ -24,7 +22,10 @@ QString ProgramCommands::fileFilter() {
 
 bool ProgramCommands::chooseFile(bool save, QString& path) {
   // Qt's own dialog, so that its texts follow the program's language.
-  QFileDialog dialog(nullptr, QString(), QString(), fileFilter());
+  // Preset files live in the preset folder; the working directory means nothing here.
+  const QString folder =
+      QString::fromStdString(session_.settings().folders().presetFolder.string());
+  QFileDialog dialog(&window_, QString(), folder, fileFilter());
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setOption(QFileDialog::ReadOnly, false);
   dialog.setDefaultSuffix(QStringLiteral("jib"));
@@ -37,7 +38,16 @@ bool ProgramCommands::chooseFile(bool save, QString& path) {
   return true;
 }
 
+bool ProgramCommands::refuseWhileOffline() {
+  if (session_.isConnected())
+    return false;
+  window_.showMessage(MessageKind::Ok, uiText(Text::NoDevice));
+  return true;
+}
+
 void ProgramCommands::openPresetList() {
+  if (refuseWhileOffline())
+    return;
   PresetListDialog dialog(
       session_.link(),
       [this](int kind, const QString& text, const QString& caption) {
@@ -48,6 +58,8 @@ void ProgramCommands::openPresetList() {
 }
 
 void ProgramCommands::importFile() {
+  if (refuseWhileOffline())
+    return;
   QString path;
   if (!chooseFile(false, path))
     return;
@@ -56,17 +68,18 @@ void ProgramCommands::importFile() {
     window_.showMessage(MessageKind::Ok, uiText(Text::NoFiles));
     return;
   }
-  // No link check here: the import task reports a missing device itself. The file's
-  // values replace the table, so the history no longer describes it.
+  // The link may have dropped while the dialog was open; a task raised now would wait
+  // for the next connection. The file's values replace the table, so the history no
+  // longer describes it.
+  if (refuseWhileOffline())
+    return;
   session_.link().taskFlags().set(TASK_IMPORT, 1);
   window_.clearEditHistory();
 }
 
 void ProgramCommands::exportFile() {
-  if (!session_.isConnected()) {
-    window_.showMessage(MessageKind::Ok, uiText(Text::NoDevice));
+  if (refuseWhileOffline())
     return;
-  }
   QString path;
   if (!chooseFile(true, path))
     return;
@@ -84,6 +97,8 @@ void ProgramCommands::exportFile() {
         MessageButton::Ok)
       return;
   }
+  if (refuseWhileOffline())
+    return;
   session_.link().taskFlags().set(TASK_EXPORT, 1);
 }
 

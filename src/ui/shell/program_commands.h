@@ -22,6 +22,10 @@ public:
   // The file dialog filter of the current language, e.g. "The default file(*.jib)".
   static QString fileFilter();
 
+  // Shows "No Device!" and returns true unless a device is online: a device request is
+  // refused at once rather than left to run after a later connection.
+  bool refuseWhileOffline();
+
 private:
   // Runs the file dialog; returns false when cancelled, else the chosen path (maybe empty).
   bool chooseFile(bool save, QString& path);
