@@ -49,6 +49,17 @@ TEST(SimulatedDevice, LockedPresetAddsTheLockFormAfterTheIdentity) {
   EXPECT_EQ(valueItems(ask(device, cmd::READ, {0x04, 0x8D})).at(IDX_CURRENT_PRESET), 1);
 }
 
+// Such a device is known by index 0 alone; its lock form comes even with nothing locked.
+TEST(SimulatedDevice, InfoLockOnlyAnswersInTheLockFormWithoutTheIdentity) {
+  SimConfig config;
+  config.infoLockOnly = true;
+  SimulatedDevice device(config);
+  const auto info = ask(device, cmd::INFO, {0x00});
+  ASSERT_EQ(info.size(), 1u);
+  EXPECT_EQ(info[0].payload, hex("01 0C 00 00 00 00"));
+  EXPECT_EQ(valueItems(ask(device, cmd::READ, {0x00, 0x00})).at(0), DEVICE_ID);
+}
+
 TEST(SimulatedDevice, WriteIsStoredAndEchoedItemForItem) {
   SimulatedDevice device;
   // Index 100 = 0x1234, index 0 (identity, read-only), index 2000 (outside the table).
