@@ -161,9 +161,29 @@ enum class Text : int {
   TraceMeasured,    // "Measured"
   TracePredicted,   // "Predicted"
   FileNotRead,      // "The file was not read:" followed by a new line and the reason
+
+  // The desktop program: import notice, password fields, appearance and tooltips.
+  ImportSuccessful, // Import done: after a successful preset file import
+  ShowPassword,     // Show password: the eye in a password field
+  Appearance,       // Appearance: System menu
+  AppearanceLight,  // Light
+  AppearanceDark,   // Dark
+  AppearanceSystem, // Follow system
+  TipMute,          // Mute: tooltip
+  TipPolarity,      // Polarity: tooltip
+  TipFader,         // A fader: tooltip
+  TipValueEdit,     // A value edit: tooltip
+  TipBandType,      // Band type list: tooltip
+  TipSlope,         // Shelf slope list: tooltip
+  TipEqReset,       // PEQ/GEQ RESET: tooltip
+  TipEqBypass,      // PEQ/GEQ BYPASS: tooltip
+  TipCrossover,     // Crossover type list: tooltip
+  TipGraphPoint,    // A graph point: tooltip
+  TipGraphFilter,   // The graph's H and L points: tooltip
+  TipQHandle,       // The graph's Q handles: tooltip
 };
 
-inline constexpr std::size_t TEXT_COUNT = static_cast<std::size_t>(Text::FileNotRead) + 1;
+inline constexpr std::size_t TEXT_COUNT = static_cast<std::size_t>(Text::TipQHandle) + 1;
 
 // The text of `key` in the current language.
 std::string_view langText(Text key);

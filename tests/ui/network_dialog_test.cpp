@@ -7,6 +7,7 @@
 #include "link/module_commands.h"
 #include "presets/settings.h"
 
+#include <QAction>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -65,6 +66,21 @@ TEST(NetworkDialog, OpensOnTheRunningLinkTypeAndAsksTheModule) {
     for (int slot : {0, 2, 5, 6, 7, 8})
       EXPECT_TRUE(f.modules.pending(slot)) << slot;
   }
+}
+
+TEST(NetworkDialog, PasswordsAreMaskedUntilTheEyeIsOn) {
+  NetworkFixture f;
+  NetworkDialog dialog(f.modules, f.settings, 1, f.recorder());
+  for (QLineEdit* field : {&dialog.hotspotPassword(), &dialog.routerPassword()}) {
+    EXPECT_EQ(field->echoMode(), QLineEdit::Password);
+    auto* eye = field->findChild<QAction*>("showPassword");
+    ASSERT_NE(eye, nullptr);
+    eye->trigger();
+    EXPECT_EQ(field->echoMode(), QLineEdit::Normal);
+    eye->trigger();
+    EXPECT_EQ(field->echoMode(), QLineEdit::Password);
+  }
+  EXPECT_EQ(dialog.hotspotSsid().echoMode(), QLineEdit::Normal);
 }
 
 TEST(NetworkDialog, RepliesFillTheFieldsOnceAndAreConsumed) {

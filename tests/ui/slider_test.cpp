@@ -177,6 +177,45 @@ TEST(Slider, WheelAndArrowKeysStepAndAlwaysNotify) {
   }
 }
 
+struct KeyCase {
+  Qt::Key key;
+  Qt::KeyboardModifiers modifiers;
+  int value;
+  int expected;
+};
+
+TEST(Slider, KeyboardFineCoarseAndLimitsAndDoubleClickToDefault) {
+  // 0..5000 like the delay, step 2, a page of 100, default 300
+  const KeyCase cases[] = {
+      {Qt::Key_Up, Qt::NoModifier, 1000, 1002},      {Qt::Key_Up, Qt::ShiftModifier, 1000, 1001},
+      {Qt::Key_Down, Qt::ShiftModifier, 1000, 999},  {Qt::Key_Up, Qt::ControlModifier, 1000, 1100},
+      {Qt::Key_Down, Qt::ControlModifier, 50, 0},    {Qt::Key_PageUp, Qt::NoModifier, 4950, 5000},
+      {Qt::Key_PageDown, Qt::NoModifier, 1000, 900}, {Qt::Key_Home, Qt::NoModifier, 1000, 0},
+      {Qt::Key_End, Qt::NoModifier, 1000, 5000},
+  };
+  auto slider = makeSlider(1, 0, 5000);
+  slider->setStep(2.0);
+  slider->setPageStep(100);
+  slider->setDefaultValue(300);
+  for (const KeyCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.key << " from " << c.value);
+    slider->setValue(c.value);
+    QSignalSpy spy(slider.get(), &Slider::valueNotified);
+    QTest::keyClick(slider.get(), c.key, c.modifiers);
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy[0], notification(c.expected));
+  }
+  slider->setValue(4000);
+  QSignalSpy spy(slider.get(), &Slider::valueNotified);
+  QTest::mouseDClick(slider.get(), Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+  ASSERT_GE(spy.count(), 1);
+  EXPECT_EQ(spy.last(), notification(300));
+  EXPECT_EQ(slider->value(), 300);
+  // Without a page step set, a page is ten steps.
+  slider->setPageStep(0);
+  EXPECT_EQ(slider->pageStep(), 20);
+}
+
 TEST(Slider, SetUnitsTruncatesAndNeverNotifies) {
   auto slider = makeSlider(2, -150, 150);
   QSignalSpy spy(slider.get(), &Slider::valueNotified);

@@ -6,6 +6,7 @@
 
 #include "dsp/response_math.h"
 #include "dsp/scale_tables.h"
+#include "model/encodings.h"
 
 namespace kv816 {
 namespace {
@@ -13,6 +14,13 @@ namespace {
 // A band's centre is drawn below 100 Hz with one decimal unless frequencies are free.
 const char* freqFormat(double frequency, bool freeFrequency) {
   return frequency < 100.0 && !freeFrequency ? "F:%0.1f" : "F:%0.0f";
+}
+
+// The label cuts the frequency to its shown digits as the edits and the device do, so the
+// label and the edit never differ by one.
+double shownFrequency(double frequency, bool freeFrequency) {
+  const double unit = frequency < 100.0 && !freeFrequency ? 10.0 : 1.0;
+  return std::trunc(frequency * unit + 1e-6) / unit;
 }
 
 } // namespace
@@ -249,7 +257,7 @@ int ResponseGraphModel::hitPoint(int x, int y) const {
 bool ResponseGraphModel::qHandlesVisible() const {
   const GraphPoint* p = point(selected_);
   return settings_.showPoints && settings_.showQHandles && selected_ >= FIRST_BAND && p &&
-         p->enabled && p->qShown;
+         p->enabled && p->qShown && p->bandType != BAND_TYPE_OFF;
 }
 
 int ResponseGraphModel::qHandleDistance() const {
@@ -274,16 +282,17 @@ std::string ResponseGraphModel::hoverLabel() const {
   }
   char text[96];
   const std::string f = freqFormat(p->frequency, settings_.freeFrequency);
+  const double frequency = shownFrequency(p->frequency, settings_.freeFrequency);
   if (hovered_ < FIRST_BAND) {
     if (p->frequency >= GRAPH_FREQ_MAX || p->frequency < FILTER_OFF_BELOW) {
       return "F:OFF";
     }
-    std::snprintf(text, sizeof text, f.c_str(), p->frequency);
+    std::snprintf(text, sizeof text, f.c_str(), frequency);
   } else if (p->qShown) {
-    std::snprintf(text, sizeof text, (f + " Q:%0.2f G:%0.1f").c_str(), p->frequency, p->q,
+    std::snprintf(text, sizeof text, (f + " Q:%0.2f G:%0.1f").c_str(), frequency, p->q,
                   p->gain / 10.0);
   } else {
-    std::snprintf(text, sizeof text, (f + " G:%0.1f").c_str(), p->frequency, p->gain / 10.0);
+    std::snprintf(text, sizeof text, (f + " G:%0.1f").c_str(), frequency, p->gain / 10.0);
   }
   return text;
 }

@@ -45,7 +45,7 @@ struct GraphPoint {
   int gain = 0;           // tenths of a dB, positive is a boost
   double q = 1.5;
   bool qShown = true;
-  int bandType = 0; // 5 high shelf, 6 low shelf, other peaking
+  int bandType = 0; // 0 bypassed, 5 high shelf, 6 low shelf, other peaking
   bool enabled = true;
 };
 

@@ -233,6 +233,9 @@ void ResponseGraph::paintEvent(QPaintEvent*) {
   if (model_.settings().eqPass) {
     paintBanner(painter);
   }
+  // Points and their label may stand over the plot's edge: a filter at its lowest
+  // frequency sits on the left border and must be seen whole.
+  painter.setClipping(false);
   if (showPoints) {
     if (model_.qHandlesVisible()) {
       paintQHandles(painter);
@@ -243,7 +246,6 @@ void ResponseGraph::paintEvent(QPaintEvent*) {
   if (hovered && hovered->enabled) {
     paintLabel(painter);
   }
-  painter.setClipping(false);
   paintOverlayAxis(painter);
 }
 

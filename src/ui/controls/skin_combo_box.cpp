@@ -3,6 +3,7 @@
 #include "ui/controls/skin_palette.h"
 
 #include <QAbstractItemView>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSignalBlocker>
@@ -83,7 +84,13 @@ void SkinComboBox::paintEvent(QPaintEvent*) {
     arrow.closeSubpath();
     painter.fillPath(arrow, SkinPalette::comboText());
   }
-  const QRectF textBox = QRectF(rect()).adjusted(4 * scale_, 0, -height() * 0.9, 0);
+  // The text may run up to the arrow; a word too long for the box is drawn smaller, whole.
+  const QRectF textBox = QRectF(rect()).adjusted(3 * scale_, 0, -height() * 0.8, 0);
+  QFont font = painter.font();
+  const double wide = QFontMetricsF(font).horizontalAdvance(currentText());
+  if (wide > textBox.width() && textBox.width() > 0)
+    font.setPixelSize(std::max(1, int(font.pixelSize() * textBox.width() / wide)));
+  painter.setFont(font);
   painter.setPen(isEnabled() ? SkinPalette::comboText() : SkinPalette::textDisabled());
   painter.drawText(textBox, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, currentText());
 }

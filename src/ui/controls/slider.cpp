@@ -192,12 +192,55 @@ void Slider::wheelEvent(QWheelEvent* event) {
   event->accept();
 }
 
+int Slider::pageStep() const {
+  return pageStep_ > 0 ? pageStep_ : std::max(1, int(10 * step_));
+}
+
+void Slider::setDefaultValue(int value) {
+  defaultValue_ = value;
+  update();
+}
+
+// The value a key asks for; the current value for keys the slider leaves to the page.
+int Slider::keyed(const QKeyEvent& event) const {
+  const bool up = event.key() == Qt::Key_Up || event.key() == Qt::Key_PageUp;
+  switch (event.key()) {
+  case Qt::Key_Up:
+  case Qt::Key_Down:
+    if (event.modifiers() & Qt::ControlModifier)
+      return clamped(double(value_) + (up ? pageStep() : -pageStep()));
+    if (event.modifiers() & Qt::ShiftModifier)
+      return clamped(double(value_) + (up ? 1 : -1));
+    return stepped(up);
+  case Qt::Key_PageUp:
+  case Qt::Key_PageDown:
+    return clamped(double(value_) + (up ? pageStep() : -pageStep()));
+  case Qt::Key_Home:
+    return min_;
+  case Qt::Key_End:
+    return max_;
+  default:
+    return value_;
+  }
+}
+
 void Slider::keyPressEvent(QKeyEvent* event) {
-  if (event->key() != Qt::Key_Up && event->key() != Qt::Key_Down) {
+  static constexpr int KEYS[] = {Qt::Key_Up,       Qt::Key_Down, Qt::Key_PageUp,
+                                 Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End};
+  if (!isEnabled() || std::find(std::begin(KEYS), std::end(KEYS), event->key()) == std::end(KEYS)) {
     QWidget::keyPressEvent(event); // left to the page
     return;
   }
-  value_ = stepped(event->key() == Qt::Key_Up);
+  value_ = keyed(*event);
+  notify();
+  update();
+}
+
+void Slider::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !isEnabled())
+    return;
+  endDrag();
+  value_ = defaultValue();
   notify();
   update();
 }
@@ -214,7 +257,7 @@ void Slider::focusOutEvent(QFocusEvent* event) {
   QWidget::focusOutEvent(event);
 }
 
-// A groove from the minimum to the maximum, filled from the minimum up to the thumb.
+// A groove from the minimum to the maximum, filled from the default value to the thumb.
 void Slider::paintTrack(QPainter& painter) {
   const double thumbAcross = vertical_ ? thumbWidth() : thumbHeight();
   const double groove = std::max(2.0, std::round(thumbAcross / 4));
@@ -232,7 +275,7 @@ void Slider::paintTrack(QPainter& painter) {
   painter.setBrush(SkinPalette::faceDisabled());
   painter.drawRoundedRect(band(start, end), groove / 2, groove / 2);
   painter.setBrush(isEnabled() ? SkinPalette::faceOn() : SkinPalette::border());
-  painter.drawRoundedRect(band(start, pos), groove / 2, groove / 2);
+  painter.drawRoundedRect(band(positionOf(defaultValue()), pos), groove / 2, groove / 2);
 }
 
 // The thumb covers exactly thumbRect(): the pen runs inside its edge.

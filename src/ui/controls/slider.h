@@ -1,6 +1,8 @@
 #pragma once
 // The fader of the pages: one integer value in [min, max], a track and a thumb, moved by
-// dragging the thumb, the wheel and the up and down arrow keys.
+// dragging the thumb, the wheel and the keys: up and down one step (Shift: one value unit,
+// Ctrl: a page), PageUp and PageDown a page, Home and End the limits. A double click puts
+// the default value back.
 //
 // Geometry comes from a SliderStyle (design pixels) scaled to the widget's size: the track
 // runs from `trackStart` (the minimum) to `trackEnd` (the maximum) along the axis, and the
@@ -60,6 +62,12 @@ public:
   // From this value on a step is ten times `step`.
   void setBigStepAbove(int value) { bigStepAbove_ = value; }
   int bigStepAbove() const { return bigStepAbove_; }
+  // The coarse step of PageUp/PageDown and Ctrl; 0 or below means ten steps.
+  void setPageStep(int value) { pageStep_ = value; }
+  int pageStep() const;
+  // The value a double click sets; the fill of the track starts there too (0 when in range).
+  void setDefaultValue(int value);
+  int defaultValue() const { return clamped(defaultValue_); }
 
   // Selects a style (0..STYLE_COUNT-1; others are ignored) and repaints.
   void setStyle(int style);
@@ -95,6 +103,7 @@ protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void changeEvent(QEvent* event) override;
@@ -108,6 +117,7 @@ private:
   int valueAt(double position) const;
   int clamped(double value) const;
   int stepped(bool up) const;
+  int keyed(const QKeyEvent& event) const;
   void notify();
   void endDrag();
   void paintTrack(QPainter& painter);
@@ -122,6 +132,8 @@ private:
   int divisor_ = 10;
   double step_ = 1.0;
   int bigStepAbove_ = 30000;
+  int pageStep_ = 0;
+  int defaultValue_ = 0;
   int style_ = 0;
   bool dragging_ = false;
   bool focused_ = false;

@@ -7,9 +7,14 @@
 #include "ui/controls/ui_text.h"
 #include "ui/dialogs/module_choice_dialog.h"
 
+#include <QAction>
 #include <QButtonGroup>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -17,6 +22,39 @@
 namespace kv816 {
 
 namespace {
+
+// An eye drawn in the text colour: open while the password is shown.
+QIcon eyeIcon(const QColor& color, bool open) {
+  QPixmap pixmap(32, 32);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(color, 2.5));
+  QPainterPath lid;
+  lid.moveTo(3, 16);
+  lid.quadTo(16, 2, 29, 16);
+  lid.quadTo(16, 30, 3, 16);
+  painter.drawPath(lid);
+  painter.setBrush(color);
+  painter.drawEllipse(QPointF(16, 16), 4.5, 4.5);
+  if (!open)
+    painter.drawLine(QPointF(5, 27), QPointF(27, 5));
+  return QIcon(pixmap);
+}
+
+// Passwords are masked; the eye at the field's end shows them while it is on.
+void addShowToggle(QLineEdit& field) {
+  field.setEchoMode(QLineEdit::Password);
+  const QColor color = field.palette().color(QPalette::Text);
+  QAction* toggle = field.addAction(eyeIcon(color, false), QLineEdit::TrailingPosition);
+  toggle->setObjectName(QStringLiteral("showPassword"));
+  toggle->setCheckable(true);
+  toggle->setToolTip(uiText(Text::ShowPassword));
+  QObject::connect(toggle, &QAction::toggled, &field, [&field, toggle, color](bool shown) {
+    field.setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+    toggle->setIcon(eyeIcon(color, shown));
+  });
+}
 
 // Dialog units from the dialog's font (a quarter character across, an eighth line down).
 QRect dialogRect(const QWidget& dialog, const QRect& units) {
@@ -102,6 +140,8 @@ void NetworkDialog::build() {
   address_->setReadOnly(true);
   for (auto*& edit : edits_)
     edit = new QLineEdit(this);
+  for (QLineEdit* password : {edits_[1], edits_[3]})
+    addShowToggle(*password);
   for (auto*& button : buttons_) {
     button = new QPushButton(this);
     button->setAutoDefault(false);

@@ -14,10 +14,10 @@
 #include "ui/controls/skin_palette.h"
 #include "ui/controls/ui_text.h"
 #include "ui/controls/value_edit.h"
+#include "ui/dialogs/message_box.h"
 #include "ui/pages/gesture_watch.h"
 
 #include <QGroupBox>
-#include <QMessageBox>
 
 namespace kv816 {
 
@@ -95,8 +95,9 @@ void ChannelPage::createEqualiser() {
   }
   for (int c = 0; c < 4; ++c) {
     headers_[static_cast<size_t>(c)] = new SkinLabel(this);
-    headers_[static_cast<size_t>(c)]->setTextFlags(TEXT_CENTER);
-    place(headers_[static_cast<size_t>(c)], QRect(COLUMN_X[static_cast<size_t>(c)], 17, 64, 20));
+    // Set on the bottom, clear of the group frame's top line.
+    headers_[static_cast<size_t>(c)]->setTextFlags(TEXT_CENTER | TEXT_BOTTOM | TEXT_SINGLE_LINE);
+    place(headers_[static_cast<size_t>(c)], QRect(COLUMN_X[static_cast<size_t>(c)], 20, 64, 18));
   }
   for (int k = 0; k < PEQ_BAND_COUNT; ++k) {
     BandRow& row = bands_[static_cast<size_t>(k)];
@@ -126,6 +127,7 @@ void ChannelPage::createEqualiser() {
   peqBypass_ = new SkinButton(this);
   peqBypass_->setObjectName(QStringLiteral("peqBypass"));
   peqBypass_->setUserValue(1);
+  peqBypass_->setCheckState(SkinButton::OFF); // lit while the bands are bypassed
   place(peqReset_, QRect(QPoint(626, 112), QPoint(710, 140)));
   place(peqBypass_, QRect(QPoint(626, 208), QPoint(710, 236)));
   connect(peqReset_, &SkinButton::notified, this, [this] { onPeqReset(); });
@@ -223,8 +225,9 @@ void ChannelPage::refreshEqTexts() {
 }
 
 void ChannelPage::showEqualiser() {
-  const int bypass = indexOf(ChannelFunction::PeqBypass, channel());
-  graph_->setEqPass(table_.value(bypass) != 0);
+  const bool bypassed = table_.value(indexOf(ChannelFunction::PeqBypass, channel())) != 0;
+  graph_->setEqPass(bypassed);
+  peqBypass_->setCheckState(bypassed ? SkinButton::ON : SkinButton::OFF);
   for (int k = 0; k < PEQ_BAND_COUNT; ++k) {
     const int gain = table_.value(indexOf(ChannelFunction::PeqGain, channel(), k));
     applyEqCode(CODE_TYPE + k, table_.value(indexOf(ChannelFunction::PeqType, channel(), k)));
@@ -277,6 +280,7 @@ bool ChannelPage::applyEqCode(int code, int value) {
   switch (code) {
   case CODE_PEQ_BYPASS:
     graph_->setEqPass(value != 0);
+    peqBypass_->setCheckState(value != 0 ? SkinButton::ON : SkinButton::OFF);
     return true;
   case CODE_HPF_FREQ:
   case CODE_LPF_FREQ: {
@@ -436,9 +440,8 @@ void ChannelPage::onGraph(int which, int band) {
 }
 
 void ChannelPage::onPeqReset() {
-  QMessageBox box(QMessageBox::NoIcon, uiText(Text::Tip), uiText(Text::ConfirmResetEq),
-                  QMessageBox::Yes | QMessageBox::No, this);
-  if (box.exec() != QMessageBox::Yes)
+  if (showMessageBox(this, MessageKind::YesNo, uiText(Text::ConfirmResetEq), uiText(Text::Tip)) !=
+      MessageButton::Yes)
     return;
   for (int k = 0; k < PEQ_BAND_COUNT; ++k) {
     const BandRow& row = bands_[static_cast<size_t>(k)];
@@ -471,6 +474,7 @@ void ChannelPage::onPeqBypass() {
 // Bypass only silences the display of the gains; the gain parameters keep their values. A
 // bypass switched elsewhere (the device, Undo) hides or brings back the gains the same way.
 void ChannelPage::showPeqBypass(bool on) {
+  peqBypass_->setCheckState(on ? SkinButton::ON : SkinButton::OFF);
   if (on == graph_->settings().eqPass)
     return;
   for (int k = 0; k < PEQ_BAND_COUNT; ++k) {

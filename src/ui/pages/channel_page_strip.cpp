@@ -99,6 +99,7 @@ void ChannelPage::createStrip() {
   }
   delaySlider_ = makeSlider(this, DELAY_SLIDER_STYLE, DELAY_MS_SCALE.min, DELAY_MS_SCALE.max,
                             QStringLiteral("delaySlider"));
+  delaySlider_->setPageStep(100); // 10 ms, as on the delay page
   place(delaySlider_, QRect(154, FADER_Y, 14, FADER_HEIGHT));
   connect(delaySlider_, &Slider::valueNotified, this, [this] { onDelaySlider(); });
   GestureWatch::install(delaySlider_, edits_);

@@ -17,7 +17,8 @@ namespace kv816 {
 namespace {
 
 constexpr int SLIDER_STYLE = 1;
-constexpr int SLIDER_DIVISOR = 10; // positions per millisecond
+constexpr int SLIDER_DIVISOR = 10;   // positions per millisecond
+constexpr int DELAY_PAGE_STEP = 100; // 10 ms: PageUp/PageDown and Ctrl cross the range in 50
 
 // The design place of a strip frame: (x0, 122) to (x0 + 77, 518).
 constexpr int FRAME_TOP = 122;
@@ -58,6 +59,7 @@ void DelayPage::createStrip(int c) {
   s.slider->setIndex(c);
   s.slider->setStyle(SLIDER_STYLE);
   s.slider->setRange(DELAY_MS_SCALE.min, DELAY_MS_SCALE.max);
+  s.slider->setPageStep(DELAY_PAGE_STEP);
   s.slider->setDivisor(SLIDER_DIVISOR);
   s.slider->setValue(0);
   connect(s.slider, &Slider::valueNotified, this,

@@ -11,11 +11,11 @@
 #include "ui/controls/skin_palette.h"
 #include "ui/controls/slider.h"
 #include "ui/controls/ui_text.h"
+#include "ui/dialogs/message_box.h"
 #include "ui/pages/gesture_watch.h"
 #include "ui/shell/tab_layout.h"
 
 #include <QFontMetrics>
-#include <QMessageBox>
 #include <QRgb>
 
 #include <algorithm>
@@ -87,6 +87,9 @@ void GeqPage::createControls() {
     connect(button, &SkinButton::notified, this, [this](int, int index) { onButton(index); });
     buttons_[i] = button;
   }
+  readout_ = new SkinLabel(this);
+  readout_->setObjectName(QStringLiteral("geqReadout"));
+  readout_->setTextFlags(TEXT_VCENTER | TEXT_SINGLE_LINE);
   // The bypass button shows the bypass state; the user's click toggles it.
   buttons_[BYPASS_BUTTON]->setCheckState(SkinButton::OFF);
   graph_ = new ResponseGraph(this);
@@ -144,6 +147,7 @@ void GeqPage::layoutControls() {
   }
   buttons_[RESET_BUTTON]->setGeometry(scaledRect(50, 290, 134, 318, sx, sy));
   buttons_[BYPASS_BUTTON]->setGeometry(scaledRect(150, 290, 234, 318, sx, sy));
+  readout_->setGeometry(scaledRect(250, 290, 520, 318, sx, sy));
   placeLabels();
   const int graphTop = int(325 * sy);
   graph_->setGeometry(0, graphTop, width(), std::max(0, height() - graphTop));
@@ -157,6 +161,9 @@ void GeqPage::placeLabels() {
     label->setFont(labelFont);
   for (SkinLabel* label : scaleLabels_)
     label->setFont(labelFont);
+  QFont readoutFont = labelFont;
+  readoutFont.setPixelSize(std::max(1, int(14 * horizontalScale())));
+  readout_->setFont(readoutFont);
   fitButtonFonts();
 }
 
@@ -297,6 +304,19 @@ void GeqPage::onSliderMoved(int band, int value) {
   addEdit(edits, ChannelFunction::GeqGain, band,
           graph_->pointGain(band + BAND_POINT_OFFSET) + EQ_GAIN_ZERO);
   apply(ChannelFunction::GeqGain, band, EditSource::Page, edits, sliders_[band]);
+  showReadout(band);
+}
+
+QString GeqPage::readoutText() const {
+  return readout_->text();
+}
+
+void GeqPage::showReadout(int band) {
+  const double db = graph_->pointGain(band + BAND_POINT_OFFSET) / 10.0;
+  readout_->setText(
+      QStringLiteral("%1 Hz: %2%3 dB")
+          .arg(QString::fromUtf8(bandLabel(band)), db > 0 ? QStringLiteral("+") : QString())
+          .arg(db, 0, 'f', 1));
 }
 
 void GeqPage::onGraphChanged(int wparam, int lparam) {
@@ -307,6 +327,7 @@ void GeqPage::onGraphChanged(int wparam, int lparam) {
   std::vector<ParameterEdit> edits;
   addBand(edits, lparam);
   apply(ChannelFunction::GeqGain, lparam, EditSource::Graph, edits, graph_);
+  showReadout(lparam);
 }
 
 void GeqPage::onButton(int index) {
@@ -317,9 +338,8 @@ void GeqPage::onButton(int index) {
 }
 
 void GeqPage::resetBands() {
-  QMessageBox box(QMessageBox::Question, uiText(Text::Tip), uiText(Text::ConfirmResetEq),
-                  QMessageBox::Yes | QMessageBox::No, this);
-  if (box.exec() != QMessageBox::Yes)
+  if (showMessageBox(this, MessageKind::YesNo, uiText(Text::ConfirmResetEq), uiText(Text::Tip)) !=
+      MessageButton::Yes)
     return;
   for (int n = 0; n < GEQ_BAND_COUNT; ++n) {
     sliders_[n]->setValue(0);

@@ -63,6 +63,7 @@ public:
   ResponseGraph* graph() const { return graph_; }
   SkinButton* resetButton() const { return buttons_[RESET_BUTTON]; }
   SkinButton* bypassButton() const { return buttons_[BYPASS_BUTTON]; }
+  QString readoutText() const;
 
 protected:
   void scaleChanged() override;
@@ -77,6 +78,7 @@ private:
 
   void onSliderMoved(int band, int value);
   void onGraphChanged(int wparam, int lparam);
+  void showReadout(int band);
   void onButton(int index);
   void resetBands();
   void toggleBypass();
@@ -97,6 +99,7 @@ private:
   std::array<SkinLabel*, GEQ_BAND_COUNT> bandLabels_{};
   std::array<SkinLabel*, 18> scaleLabels_{};
   std::array<SkinButton*, 2> buttons_{};
+  SkinLabel* readout_ = nullptr; // the band last moved and its gain
   ResponseGraph* graph_ = nullptr;
 };
 

@@ -1,11 +1,12 @@
 #include "ui/shell/device_session.h"
 
+#include "i18n/text.h"
 #include "link/connection_worker.h"
 #include "link/link_events.h"
 #include "link/preset_tasks.h"
 #include "link/task_flags.h"
+#include "link/worker_session.h"
 #include "presets/export_task.h"
-#include "i18n/text.h"
 #include "presets/import_task.h"
 #include "ui/shell/transport_choice.h"
 

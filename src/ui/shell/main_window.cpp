@@ -4,6 +4,7 @@
 #include "model/channel_layout.h"
 #include "model/link_groups.h"
 #include "ui/controls/ui_text.h"
+#include "ui/dialogs/message_box.h"
 #include "ui/shell/app_icon.h"
 #include "ui/shell/device_session.h"
 #include "ui/shell/program_commands.h"
@@ -237,34 +238,7 @@ void MainWindow::showNotice(const QString& text) {
 
 MessageButton MainWindow::showMessage(MessageKind kind, const QString& text,
                                       const QString& caption) {
-  QMessageBox box(QMessageBox::NoIcon, caption.isEmpty() ? windowTitle() : caption, text,
-                  QMessageBox::NoButton, this);
-  switch (kind) {
-  case MessageKind::OkCancel:
-    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-    break;
-  case MessageKind::YesNo:
-    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    break;
-  default:
-    box.setStandardButtons(QMessageBox::Ok);
-    break;
-  }
-  box.setIcon(kind == MessageKind::Ok ? QMessageBox::Information : QMessageBox::Question);
-  switch (box.exec()) {
-  case QMessageBox::Cancel:
-    return MessageButton::Cancel;
-  case QMessageBox::Yes:
-    return MessageButton::Yes;
-  case QMessageBox::No:
-    return MessageButton::No;
-  case QMessageBox::Ok:
-    return MessageButton::Ok;
-  default: // closed with Escape or the title bar
-    return kind == MessageKind::Ok      ? MessageButton::Ok
-           : kind == MessageKind::YesNo ? MessageButton::No
-                                        : MessageButton::Cancel;
-  }
+  return showMessageBox(this, kind, text, caption);
 }
 
 void MainWindow::showAbout() {
