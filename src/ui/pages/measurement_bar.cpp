@@ -30,7 +30,7 @@ QString reasonText(const std::string& error) {
 MeasurementBar::MeasurementBar(QWidget* parent) : QWidget(parent) {
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(4, 0, 4, 0);
-  row->setSpacing(6);
+  row->setSpacing(4);
   exportButton_ = new QPushButton(this);
   importButton_ = new QPushButton(this);
   measurementButton_ = new QPushButton(this);
@@ -63,7 +63,15 @@ MeasurementBar::MeasurementBar(QWidget* parent) : QWidget(parent) {
     connect(box, &QCheckBox::toggled, this, [this] { readControls(); });
   }
   row->addStretch(1);
-  setStyleSheet(QStringLiteral("QLabel, QCheckBox { color: #E0E0E0; }"));
+  // A smaller font and narrow number boxes, so the row fits the page at its smallest size.
+  QFont small = font();
+  small.setPixelSize(11);
+  setFont(small);
+  offset_->setMaximumWidth(90);
+  target_->setMaximumWidth(110);
+  tilt_->setMaximumWidth(100);
+  tiltFrom_->setMaximumWidth(75);
+  tiltTo_->setMaximumWidth(85);
 
   connect(exportButton_, &QPushButton::clicked, this, &MeasurementBar::exportFiltersRequested);
   connect(importButton_, &QPushButton::clicked, this, &MeasurementBar::importFiltersRequested);

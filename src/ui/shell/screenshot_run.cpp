@@ -7,6 +7,9 @@
 #include "model/parameter_table.h"
 #include "ui/controls/ui_text.h"
 #include "ui/dialogs/progress_window.h"
+#include "ui/pages/channel_page.h"
+#include "ui/pages/measurement_bar.h"
+#include "ui/pages/page_set.h"
 #include "ui/shell/device_session.h"
 #include "ui/shell/main_window.h"
 #include "ui/shell/tab_layout.h"
@@ -16,9 +19,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QSaveFile>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
+
+#include <cmath>
 
 namespace kv816 {
 
@@ -36,6 +43,35 @@ struct PageShot {
 // One page of each kind: gain, delay, graphic EQ of input A, input A, output 1.
 constexpr PageShot PAGE_SHOTS[] = {
     {1, "gain"}, {2, "delay"}, {3, "geq"}, {7, "input"}, {11, "output"}};
+
+// A loudspeaker in a room as a measurement program would export it: a bass roll-off, a
+// room mode at 120 Hz, a dip at 2.5 kHz and a falling top octave.
+QByteArray demoMeasurement() {
+  QByteArray text =
+      "* Measurement data measured by REW V5.20\n* Freq(Hz), SPL(dB), Phase(degrees)\n";
+  for (int i = 0; i <= 480; ++i) {
+    const double f = 15.0 * std::pow(1400.0, i / 480.0);
+    const double bass = -10.0 * std::log10(1.0 + std::pow(45.0 / f, 4.0));
+    const double mode = 7.0 * std::exp(-std::pow(std::log2(f / 120.0) * 3.0, 2.0));
+    const double dip = -5.0 * std::exp(-std::pow(std::log2(f / 2500.0) * 2.0, 2.0));
+    const double top = -10.0 * std::log10(1.0 + std::pow(f / 14000.0, 4.0));
+    const double ripple = 0.8 * std::sin(std::log2(f) * 9.0);
+    text += QByteArray::number(f, 'f', 3) + ", " +
+            QByteArray::number(86.0 + bass + mode + dip + top + ripple, 'f', 2) + ", 0\n";
+  }
+  return text;
+}
+
+constexpr const char* DEMO_FILTERS = "# high-pass: Linkwitz-Riley 24 dB/oct\n"
+                                     "Filter 1: ON HP Fc 35 Hz\n"
+                                     "Filter 2: ON PK Fc 120 Hz Gain -7.0 dB Q 2.40\n"
+                                     "Filter 3: ON PK Fc 2500 Hz Gain 4.5 dB Q 1.70\n"
+                                     "Filter 4: ON HSC Fc 12000 Hz Gain 3.0 dB Q 0.70\n";
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+  QSaveFile file(path);
+  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+}
 
 void settle() {
   QTimer wait;
@@ -125,6 +161,29 @@ bool ScreenshotRun::saveEditMenu() {
   return saved;
 }
 
+// Output 1 with a measurement, its prediction under a few imported filters and a tilted
+// target. The import is undone afterwards.
+bool ScreenshotRun::saveMeasurement() {
+  QTemporaryDir files;
+  const QString measurement = files.filePath(QStringLiteral("measurement.txt"));
+  const QString filters = files.filePath(QStringLiteral("filters.txt"));
+  if (!writeFile(measurement, demoMeasurement()) || !writeFile(filters, DEMO_FILTERS))
+    return false;
+  window_.showPageNumber(PAGE_OUTPUT_FIRST);
+  auto* page = static_cast<ChannelPage*>(window_.pages().output());
+  QStringList notes;
+  const bool loaded = page->importFiltersFrom(filters, notes).isEmpty() &&
+                      page->measurementBar().loadMeasurement(measurement).isEmpty();
+  page->measurementBar().setTilt(-0.5, 100, 10000);
+  settle();
+  const QString path = QDir(folder_).filePath(QStringLiteral("kv816-en-measurement.png"));
+  const bool saved = loaded && window_.grab().save(path);
+  QTextStream(stderr) << (saved ? "saved " : "could not save ") << path << Qt::endl;
+  window_.undo();
+  window_.showPageNumber(0);
+  return saved;
+}
+
 void ScreenshotRun::capture() {
   QDir().mkpath(folder_);
   const LanguageIndex original = currentLanguage();
@@ -133,6 +192,7 @@ void ScreenshotRun::capture() {
     saved = saveLanguage(language) && saved;
   saved = savePages() && saved;
   saved = saveEditMenu() && saved;
+  saved = saveMeasurement() && saved;
   window_.setLanguage(original);
   settle();
   window_.closeWithoutAsking();
