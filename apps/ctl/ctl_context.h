@@ -27,7 +27,7 @@ int withDevice(CtlContext& context, bool skipFullRead,
 void addDeviceCommands(CLI::App& app, CtlContext& context); // info dump get set
 void addPresetCommands(CLI::App& app, CtlContext& context); // export import presets recall name
 void addWifiCommands(CLI::App& app, CtlContext& context);   // wifi ...
-void addJibCommands(CLI::App& app, CtlContext& context);    // jib show, jib diff
+void addJibCommands(CLI::App& app, CtlContext& context);    // jib show set diff, diff
 void addPeqCommands(CLI::App& app, CtlContext& context);    // peq export, peq import
 
 } // namespace kv816

@@ -6,6 +6,7 @@
 #include <array>
 #include <unistd.h>
 
+#include "ctl/assignments.h"
 #include "ctl/confirmed_write.h"
 #include "ctl/ctl_context.h"
 #include "ctl/exit_codes.h"
@@ -18,11 +19,6 @@ namespace kv816 {
 
 namespace {
 constexpr auto relaxed = std::memory_order_relaxed;
-
-struct Assignment {
-  ParamRef ref;
-  int raw = 0;
-};
 
 std::string lockedPresets(uint32_t mask) {
   std::string list;
@@ -73,26 +69,6 @@ bool parseNames(const std::vector<std::string>& names, std::vector<ParamRef>& re
       return false;
     }
     refs.push_back(*ref);
-  }
-  return true;
-}
-
-bool parseAssignments(const std::vector<std::string>& texts, std::vector<Assignment>& out) {
-  for (const std::string& text : texts) {
-    const size_t eq = text.find('=');
-    const std::string name = text.substr(0, eq);
-    const std::optional<ParamRef> ref = parseParamName(name);
-    if (eq == std::string::npos || !ref) {
-      std::fprintf(stderr, "kv816ctl: expected PARAM=VALUE with a known PARAM, got %s\n",
-                   text.c_str());
-      return false;
-    }
-    const ParsedValue value = parseParamValue(ref->kind, text.substr(eq + 1));
-    if (!value.raw) {
-      std::fprintf(stderr, "kv816ctl: %s: %s\n", name.c_str(), value.error.c_str());
-      return false;
-    }
-    out.push_back({*ref, *value.raw});
   }
   return true;
 }
