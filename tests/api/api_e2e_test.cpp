@@ -181,6 +181,11 @@ TEST_F(ApiEndToEndTest, BadInputsAreAnsweredAndTheServerKeepsServing) {
   EXPECT_FALSE(ninth.connect(service->port()));
   more.clear();
 
+  for (int i = 0; i < 300; ++i)
+    c->send(R"({"jsonrpc":"2.0","method":"info"})");
+  EXPECT_TRUE(hasError(c->next([](const json& m) { return m.contains("error"); }), -32005))
+      << "a client over its rate is told so";
+  std::this_thread::sleep_for(1s);
   EXPECT_TRUE(c->call(6, "info")) << "the first client is still served";
 }
 
