@@ -181,9 +181,33 @@ enum class Text : int {
   TipGraphPoint,    // A graph point: tooltip
   TipGraphFilter,   // The graph's H and L points: tooltip
   TipQHandle,       // The graph's Q handles: tooltip
+  FileMenu,         // File menu
+  FileNew,          // File: new show
+  FileOpen,         // File: open a show
+  FileSaveAs,       // File: save under another name
+  RecentFiles,      // File: recent shows
+  ToolsMenu,        // Tools menu
+  CompareWithFile,  // Tools: table against a file
+  CompareTwoFiles,  // Tools: file against file
+  StateOnline,      // Status: a device answers
+  StateConnecting,  // Status: looking for a device
+  StateOffline,     // Status: no device
+  Untitled,         // A show never saved
+  OutOfSync,        // Status: show and device differ
+  UnsavedShow,      // Question before the show is closed
+  CompareTitle,     // Compare dialog caption
+  SendFileToDevice, // Sync: write the show into the device
+  TakeDeviceValues, // Sync: the device's values into the show
+  StayOffline,      // Sync: keep the show, send nothing
+  ExportCsv,        // Compare: save the list
+  DifferenceCount,  // Compare: count, %d filled in
+  SideFile,         // Compare column: the show file
+  SideDevice,       // Compare column: the device
+  Discard,          // Button: drop the changes
+  CancelButton,     // Button: go back
 };
 
-inline constexpr std::size_t TEXT_COUNT = static_cast<std::size_t>(Text::TipQHandle) + 1;
+inline constexpr std::size_t TEXT_COUNT = static_cast<std::size_t>(Text::CancelButton) + 1;
 
 // The text of `key` in the current language.
 std::string_view langText(Text key);
