@@ -27,6 +27,8 @@ using namespace std::chrono_literals;
 // kv816ctl shares the desktop program's settings section.
 constexpr const char* SETTINGS_SECTION = "kv816";
 constexpr auto POLL_INTERVAL = 10ms;
+// OSC has no token: it stays on loopback whatever address the WebSocket side uses.
+constexpr const char* OSC_HOST = "127.0.0.1";
 
 std::atomic<bool> interrupted{false};
 
@@ -93,11 +95,11 @@ int serve(CtlContext& ctx, const ServeOptions& o) {
   if (oscPort > 0) {
     osc.emplace(service.handler(),
                 [&queue](std::function<void()> job) { queue.post(std::move(job)); });
-    if (!osc->start(where->host, static_cast<uint16_t>(oscPort), error)) {
+    if (!osc->start(OSC_HOST, static_cast<uint16_t>(oscPort), error)) {
       std::fprintf(stderr, "kv816ctl: OSC: %s\n", error.c_str());
       return EXIT_USAGE;
     }
-    std::printf("osc on udp://%s:%d\n", where->host.c_str(), oscPort);
+    std::printf("osc on udp://%s:%d\n", OSC_HOST, oscPort);
   }
   if (!host.start()) {
     std::fprintf(stderr, "kv816ctl: the link could not be started\n");
@@ -130,8 +132,8 @@ void addServeCommand(CLI::App& app, CtlContext& ctx) {
   cmd->add_flag("--show-token", o->showToken,
                 "Print the access token (created once, kept in the settings folder)");
   cmd->add_option("--osc", o->oscPort,
-                  "UDP port for OSC on the same address (0: off; default: the OscEnabled and "
-                  "OscPort settings)")
+                  "UDP port for OSC on 127.0.0.1 (0: off; default: the OscEnabled and OscPort "
+                  "settings)")
       ->check(CLI::Range(0, 65535));
   cmd->callback([&ctx, o] { ctx.run = [&ctx, o] { return serve(ctx, *o); }; });
 }
