@@ -8,6 +8,7 @@
 #include "ctl/transports.h"
 #include "link/full_read.h"
 #include "link/link.h"
+#include "link/lock_state_request.h"
 #include "link/packet.h"
 #include "link/preset_tasks.h"
 #include "link/worker_session.h"
@@ -20,6 +21,8 @@ namespace kv816 {
 namespace {
 using namespace std::chrono_literals;
 constexpr auto relaxed = std::memory_order_relaxed;
+// Information requests made for the lock state; one lost reply must not pass for "none".
+constexpr int LOCK_STATE_ATTEMPTS = 6;
 
 // kv816ctl shares the desktop program's settings section.
 constexpr const char* SETTINGS_SECTION = "kv816";
@@ -156,8 +159,12 @@ void DeviceConnection::reportNotRunning(const std::string& name) const {
                  name.c_str(), seconds);
     break;
   default:
-    std::fprintf(stderr, "kv816ctl: no device answered on the %s link within %d s\n", name.c_str(),
-                 seconds);
+    if (const LinkFailure failure = worker_->link().lastFailure().get())
+      std::fprintf(stderr, "kv816ctl: no device on the %s link within %d s: %s\n", name.c_str(),
+                   seconds, describeLinkFailure(failure).c_str());
+    else
+      std::fprintf(stderr, "kv816ctl: no device answered on the %s link within %d s\n",
+                   name.c_str(), seconds);
     break;
   }
 }
@@ -202,14 +209,11 @@ int DeviceConnection::readTable(std::chrono::milliseconds timeout) {
 }
 
 // Without the start-up read nothing has asked for the running preset (its lock refuses
-// an export); the handshake has asked for the identity.
+// an export) or for the lock state; the handshake has asked for the identity.
 void DeviceConnection::learnDevice() {
+  lockStateKnown_ = false;
   runOnWorker(
-      [](WorkerSession& s) {
-        const uint8_t infoRequest[] = {0x00};
-        s.request(cmd::INFO, infoRequest, s.state().ackWait.load(relaxed) + 300);
-        s.sleepFor(50ms); // the lock form follows the identity
-      },
+      [this](WorkerSession& s) { lockStateKnown_ = requestLockState(s, LOCK_STATE_ATTEMPTS); },
       timeout());
   readEntries({IDX_CURRENT_PRESET}, 2s);
 }

@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "link/device_info.h"
+#include "link/failure_record.h"
 #include "link/link_state.h"
 #include "link/packet_dispatch.h"
 #include "link/preset_names.h"
@@ -48,6 +49,8 @@ public:
   TaskFlags& taskFlags() { return flags_; }
   ReplySemaphore& replySemaphore() { return reply_; }
   ReceiveBuffer& receiveBuffer() { return buffer_; }
+  // Why the transport last failed to reach the device; cleared when it connects.
+  FailureRecord& lastFailure() { return failure_; }
   uint32_t now() const { return ticks_(); }
 
   // The transport sendPacket hands frames to; nullptr drops them. The worker sets it
@@ -90,6 +93,7 @@ private:
   TaskFlags flags_;
   ReplySemaphore reply_;
   ReceiveBuffer buffer_;
+  FailureRecord failure_;
   std::atomic<Transport*> transport_{nullptr};
   std::atomic<bool> inProbe_{false};
 

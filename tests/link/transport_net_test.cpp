@@ -265,6 +265,23 @@ TEST_F(NetTransportTest, TakenLocalPortFallsBackToAFreeOneAndSaysSoOnce) {
       << seen[0];
 }
 
+TEST_F(NetTransportTest, ASimulatorThatDiesEndsTheLinkAtOnceWithTheReason) {
+  testing::SimProcess sim;
+  ASSERT_TRUE(startSim(sim, "127.0.0.1"));
+  auto transport = makeTransport();
+  // Closing from this side is not a loss.
+  ASSERT_TRUE(transport->open());
+  transport->close();
+  EXPECT_FALSE(link.lastFailure().get());
+
+  link.state().workerRun.store(true);
+  ASSERT_TRUE(transport->open());
+  sim.stop(SIGKILL);
+  EXPECT_TRUE(test::waitFor([&] { return !link.state().connected.load(); }, 1000ms))
+      << "the closed connection ends the link without counting misses";
+  EXPECT_EQ(link.lastFailure().get().error, LinkError::Gone);
+}
+
 TEST_F(NetTransportTest, StopEndsAnOpenThatFindsNoModule) {
   auto transport = makeTransport();
   auto opened = std::async(std::launch::async, [&] { return transport->open(); });

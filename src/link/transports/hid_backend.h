@@ -10,6 +10,8 @@
 #include <memory>
 #include <span>
 
+#include "link/link_failure.h"
+
 namespace kv816 {
 
 class HidDevice {
@@ -29,6 +31,9 @@ public:
   virtual ~HidBackend() = default;
   // Opens the first present device with these IDs, or returns nullptr.
   virtual std::unique_ptr<HidDevice> open(uint16_t vendorId, uint16_t productId) = 0;
+  // Why the last open() returned nullptr: NotFound, or PermissionDenied when the device is
+  // present but this user may not open it.
+  virtual LinkError lastOpenError() const { return LinkError::NotFound; }
 };
 
 // The hidapi (hidraw) back end.

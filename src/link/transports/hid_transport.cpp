@@ -44,6 +44,7 @@ bool HidTransport::open() {
     return false;
   while (state.workerRun.load(relaxed)) {
     if ((isOpen() || openDevice()) && probe()) {
+      link_.lastFailure().clear();
       if (events_)
         events_->send(Notify::LinkStatus, LINK_FOUND);
       state.connected.store(true, relaxed);
@@ -59,6 +60,8 @@ bool HidTransport::takeLock() {
   while (link_.state().workerRun.load(relaxed)) {
     if (lock_.tryAcquire(lockName(), settings_.lockFolder))
       return true;
+    link_.lastFailure().set(
+        {LinkError::Busy, lockName(), DeviceLock::holderPid(lockName(), settings_.lockFolder)});
     if (events_)
       events_->showMessage(MessageKind::Ok, lockName() + " Channel is Blocked!", "");
     pause_.pauseFor(settings_.blockedRetry);
@@ -71,8 +74,10 @@ bool HidTransport::openDevice() {
   stopReceiver();
   device_.reset();
   std::unique_ptr<HidDevice> device = backend_->open(HID_VENDOR_ID, HID_PRODUCT_ID);
-  if (!device)
+  if (!device) {
+    link_.lastFailure().set({backend_->lastOpenError(), "USB 4084:4357"});
     return false;
+  }
   device_ = std::move(device);
   stopReceiving_.store(false, relaxed);
   receiving_.store(true, relaxed);

@@ -1,6 +1,8 @@
 // The HID back end over hidapi's hidraw implementation. The device path is opened twice,
 // once per direction, so that a blocking read never holds up a write.
 
+#include <unistd.h>
+
 #include <hidapi.h>
 
 #include <memory>
@@ -54,14 +56,24 @@ public:
   std::unique_ptr<HidDevice> open(uint16_t vendorId, uint16_t productId) override {
     initOnce();
     const std::string path = findPath(vendorId, productId);
+    lastError_ = LinkError::NotFound;
     if (path.empty())
       return nullptr;
     HidHandle reader(hid_open_path(path.c_str()));
     HidHandle writer(hid_open_path(path.c_str()));
-    if (!reader || !writer)
+    if (!reader || !writer) {
+      // Listed but not opened: the node's permissions (the udev rule) keep this user out.
+      lastError_ =
+          ::access(path.c_str(), R_OK | W_OK) == 0 ? LinkError::Busy : LinkError::PermissionDenied;
       return nullptr;
+    }
+    lastError_ = LinkError::None;
     return std::make_unique<HidapiDevice>(std::move(reader), std::move(writer));
   }
+  LinkError lastOpenError() const override { return lastError_; }
+
+private:
+  LinkError lastError_ = LinkError::NotFound;
 };
 
 } // namespace

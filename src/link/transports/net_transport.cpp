@@ -28,6 +28,7 @@ const std::array<uint8_t, 7> READ_INDEX_0 = {0x80, 0x05, 0x06, 0x00, 0x00, 0x13,
 struct NetTransport::Connection {
   asio::io_context io;
   asio::ip::tcp::socket socket{io};
+  std::atomic<bool> closing{false}; // set before this side shuts the socket
 };
 
 NetTransport::NetTransport(Link& link, ModuleCommands& modules, LinkEvents* events,
@@ -63,9 +64,15 @@ bool NetTransport::open() {
 
 // Until a module is free or linked to this computer; false once the worker stops.
 bool NetTransport::waitForModule() {
-  while (!discovery_.moduleAvailable())
+  while (!discovery_.moduleAvailable()) {
+    if (discovery_.datagramsRefused() > 0)
+      link_.lastFailure().set({LinkError::AddressNotAllowed, settings_.broadcastAddress});
+    else
+      link_.lastFailure().set(
+          {LinkError::NotFound, "no module answered at " + settings_.broadcastAddress});
     if (!pause_.pauseFor(MODULE_POLL))
       return false;
+  }
   return link_.state().workerRun.load(relaxed);
 }
 
@@ -94,8 +101,11 @@ bool NetTransport::chooseAndConnect() {
     const bool answered = probe(static_cast<uint32_t>(settings_.probeWait.count()));
     if (events_)
       events_->send(Notify::LinkStatus, answered ? LINK_FOUND : LINK_LOST);
-    if (!answered)
+    if (!answered) {
+      link_.lastFailure().set({LinkError::TimedOut, formatIpv4(module)});
       return false;
+    }
+    link_.lastFailure().clear();
     state.connected.store(true, relaxed);
     return true;
   }
@@ -114,6 +124,7 @@ bool NetTransport::probe(uint32_t waitMs) {
 bool NetTransport::connectTo(uint32_t address) {
   closeConnection();
   if (!destinationAllowed(address)) {
+    link_.lastFailure().set({LinkError::AddressNotAllowed, formatIpv4(address)});
     noticeOnce(refusalText(address));
     return false;
   }
@@ -127,15 +138,19 @@ bool NetTransport::connectTo(uint32_t address) {
   while (result == asio::error::timed_out && !connection->io.stopped() &&
          std::chrono::steady_clock::now() < giveUp && link_.state().workerRun.load(relaxed))
     connection->io.run_for(CONNECT_SLICE);
+  const std::string where = formatIpv4(address) + ":" + std::to_string(settings_.tcpPort);
   if (result == asio::error::timed_out) {
+    link_.lastFailure().set({LinkError::TimedOut, where});
     asio::error_code ignored;
     socket.close(ignored);
     connection->io.restart();
     connection->io.run();
     return false;
   }
-  if (result)
+  if (result) {
+    link_.lastFailure().set({linkErrorFromErrno(result.value()), where});
     return false;
+  }
   asio::error_code ignored;
   socket.set_option(asio::ip::tcp::no_delay(true), ignored);
   std::lock_guard lock(connectionMutex_);
@@ -150,15 +165,29 @@ void NetTransport::receiveLoop(Connection* connection) {
   while (state.workerRun.load(relaxed)) {
     asio::error_code ec;
     const size_t n = connection->socket.receive(asio::buffer(buffer), 0, ec);
-    if (ec || n == 0)
-      return; // closed by either side; the silence accounting notices a lost device
+    if (ec || n == 0) {
+      if (!connection->closing.load())
+        peerClosed();
+      return;
+    }
     link_.onBytesReceived(std::span(buffer.data(), n));
   }
+}
+
+// The module closed or reset the connection: the link is lost now, not after the silence
+// accounting has counted its misses, and a sender waiting for a reply is woken.
+void NetTransport::peerClosed() {
+  LinkState& state = link_.state();
+  link_.lastFailure().set({LinkError::Gone, formatIpv4(discovery_.moduleAddress())});
+  state.connected.store(false, relaxed);
+  if (state.waitingForReply.load(relaxed) == 1)
+    link_.replySemaphore().release();
 }
 
 void NetTransport::closeConnection() {
   std::lock_guard lock(connectionMutex_);
   if (connection_) {
+    connection_->closing.store(true);
     asio::error_code ignored;
     connection_->socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
   }

@@ -45,6 +45,7 @@ public:
   // `connected`.
   bool isOpen() const override;
   // One send of the whole frame; a failed send closes the connection (the probe reconnects).
+  // A connection the module closes or resets ends the link at once (`connected` cleared).
   void write(std::span<const uint8_t> frame) override;
   // Reconnects (up to three tries) and re-reads index 0 up to five times, 1 s each, until
   // the device answers.
@@ -63,6 +64,7 @@ private:
   bool probe(uint32_t waitMs);
   void closeConnection();
   void receiveLoop(Connection* connection);
+  void peerClosed();
   bool sendRaw(std::span<const uint8_t> bytes);
   void noticeOnce(const std::string& text);
 

@@ -11,6 +11,8 @@
 #include <span>
 #include <string>
 
+#include "link/link_failure.h"
+
 namespace kv816 {
 
 class SerialPort {
@@ -20,9 +22,10 @@ public:
   SerialPort(const SerialPort&) = delete;
   SerialPort& operator=(const SerialPort&) = delete;
 
-  // Opens and configures the port, closing one opened before. False when the path cannot
-  // be opened, is not a terminal, or the baud rate is not one the system supports.
-  bool open(const std::string& path, int baudRate);
+  // Opens, locks (flock, so two programs never share a port) and configures the port,
+  // closing one opened before. Returns the reason it failed (not found, permission denied,
+  // busy with the holder's PID, not a serial device, unsupported baud rate); None on success.
+  LinkFailure open(const std::string& path, int baudRate);
   void close();
   bool isOpen() const;
 

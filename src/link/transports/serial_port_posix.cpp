@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -7,6 +8,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "link/transports/lock_holder.h"
 #include "link/transports/serial_port.h"
 
 namespace kv816 {
@@ -77,19 +79,26 @@ SerialPort::~SerialPort() {
     ::close(wakeWrite_);
 }
 
-bool SerialPort::open(const std::string& path, int baudRate) {
+LinkFailure SerialPort::open(const std::string& path, int baudRate) {
   close();
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0)
-    return false;
-  if (!isatty(fd) || !configure(fd, baudRate)) {
+    return {linkErrorFromErrno(errno), path};
+  LinkFailure failure;
+  if (!isatty(fd))
+    failure = {LinkError::NotSerialDevice, path};
+  else if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+    failure = {LinkError::Busy, path, flockHolderPid(fd)};
+  else if (!configure(fd, baudRate))
+    failure = {LinkError::Unsupported, path};
+  if (failure) {
     ::close(fd);
-    return false;
+    return failure;
   }
   drainWake();
   std::lock_guard lock(mutex_);
   fd_ = fd;
-  return true;
+  return {};
 }
 
 void SerialPort::close() {

@@ -42,6 +42,7 @@ bool SerialTransport::open() {
     if (position < ports.size()) {
       const std::string name = ports[position++];
       if (openPort(name) && probe()) {
+        link_.lastFailure().clear();
         {
           std::lock_guard lock(nameMutex_);
           currentPort_ = name;
@@ -64,8 +65,11 @@ bool SerialTransport::open() {
 bool SerialTransport::openPort(const std::string& name) {
   close();
   std::lock_guard lock(lifeMutex_);
-  if (!port_.open(name, settings_.baudRate))
+  if (LinkFailure failure = port_.open(name, settings_.baudRate)) {
+    link_.lastFailure().set(std::move(failure));
     return false;
+  }
+  openedPort_ = name;
   portOpen_.store(true, relaxed);
   reader_ = std::thread([this] { readerLoop(); });
   return true;
@@ -79,7 +83,10 @@ bool SerialTransport::probe() {
   if (!isOpen())
     return false;
   link_.sendAndWait(cmd::READ, readIndex0, static_cast<uint32_t>(settings_.probeWait.count()));
-  return table.uiRefresh(IDX_DEVICE_ID);
+  if (table.uiRefresh(IDX_DEVICE_ID))
+    return true;
+  link_.lastFailure().set({LinkError::TimedOut, openedPort_});
+  return false;
 }
 
 void SerialTransport::close() {
@@ -117,6 +124,7 @@ void SerialTransport::readerLoop() {
     } else if (n < 0) {
       // Unplugged, or the far end of a pseudo-terminal closed.
       if (portOpen_.load(relaxed)) {
+        link_.lastFailure().set({LinkError::Gone, openedPort_});
         markClosed();
         port_.close();
       }

@@ -74,6 +74,7 @@ private:
   std::mutex lifeMutex_; // one open or close of the port at a time
   std::thread reader_;
   std::atomic<bool> portOpen_{false};
+  std::string openedPort_; // set before the reader starts, read by it when the port goes
   mutable std::mutex nameMutex_;
   std::string currentPort_;
 };

@@ -1,0 +1,28 @@
+#pragma once
+// The latest reason the active transport could not reach the device. Transports set it on
+// the worker or receive thread; the status line and kv816ctl read it from any thread.
+
+#include <mutex>
+
+#include "link/link_failure.h"
+
+namespace kv816 {
+
+class FailureRecord {
+public:
+  void set(LinkFailure failure) {
+    std::lock_guard lock(mutex_);
+    failure_ = std::move(failure);
+  }
+  void clear() { set({}); }
+  LinkFailure get() const {
+    std::lock_guard lock(mutex_);
+    return failure_;
+  }
+
+private:
+  mutable std::mutex mutex_;
+  LinkFailure failure_;
+};
+
+} // namespace kv816
