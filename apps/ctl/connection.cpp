@@ -6,6 +6,7 @@
 
 #include "ctl/exit_codes.h"
 #include "ctl/transports.h"
+#include "link/event_log.h"
 #include "link/full_read.h"
 #include "link/link.h"
 #include "link/lock_state_request.h"
@@ -21,8 +22,8 @@ namespace kv816 {
 namespace {
 using namespace std::chrono_literals;
 constexpr auto relaxed = std::memory_order_relaxed;
-// Information requests made for the lock state; one lost reply must not pass for "none".
-constexpr int LOCK_STATE_ATTEMPTS = 6;
+// Information requests made at most for the lock state.
+constexpr int LOCK_STATE_ATTEMPTS = 8;
 
 // kv816ctl shares the desktop program's settings section.
 constexpr const char* SETTINGS_SECTION = "kv816";
@@ -54,6 +55,8 @@ void addConnectionOptions(CLI::App& app, ConnectionOptions& o) {
   app.add_flag("--demo", o.demo, "Use the simulated device inside kv816ctl");
   app.add_option("--timeout", o.timeoutSeconds, "Seconds to wait for the device")
       ->check(CLI::Range(1, 600));
+  app.add_option("--trace", o.traceFile, "Record every frame to and from the device in FILE");
+  app.add_flag("--verbose", o.verbose, "Log debug lines too, and show the log on standard error");
 }
 
 LinkConfig resolveLinkConfig(const ConnectionOptions& o, std::string& error) {
@@ -107,8 +110,14 @@ int DeviceConnection::open(bool skipFullRead) {
     return EXIT_USAGE;
   }
   const std::string name = linkName(options.config);
+  startEventLog({.verbose = options_.verbose});
+  logInfo("kv816ctl: connecting over the " + name + " link");
   worker_ = std::make_unique<ConnectionWorker>(table_, events_,
                                                makeCtlTransportFactory(options_.port), options);
+  if (!options_.traceFile.empty() && !link().trace().open(options_.traceFile)) {
+    std::fprintf(stderr, "kv816ctl: cannot write the trace %s\n", options_.traceFile.c_str());
+    return EXIT_FILE;
+  }
   worker_->setTask(TASK_EXPORT,
                    [this](WorkerSession& s) { exportTask(s, fileInputs_, &outcome_); });
   worker_->setTask(TASK_IMPORT,
@@ -209,13 +218,24 @@ int DeviceConnection::readTable(std::chrono::milliseconds timeout) {
 }
 
 // Without the start-up read nothing has asked for the running preset (its lock refuses
-// an export) or for the lock state; the handshake has asked for the identity.
+// an export); the handshake has asked for the identity.
 void DeviceConnection::learnDevice() {
-  lockStateKnown_ = false;
   runOnWorker(
-      [this](WorkerSession& s) { lockStateKnown_ = requestLockState(s, LOCK_STATE_ATTEMPTS); },
+      [](WorkerSession& s) {
+        const uint8_t infoRequest[] = {0x00};
+        s.request(cmd::INFO, infoRequest, s.state().ackWait.load(relaxed) + 300);
+        s.sleepFor(50ms); // the lock form follows the identity
+      },
       timeout());
   readEntries({IDX_CURRENT_PRESET}, 2s);
+}
+
+bool DeviceConnection::readLockState() {
+  auto known = std::make_shared<std::atomic<bool>>(false);
+  const bool ran = runOnWorker(
+      [known](WorkerSession& s) { known->store(requestLockState(s, LOCK_STATE_ATTEMPTS)); },
+      timeout());
+  return ran && known->load();
 }
 
 bool DeviceConnection::linkUp() {

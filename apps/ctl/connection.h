@@ -36,6 +36,8 @@ struct ConnectionOptions {
   int netLocalUdpPort = -1; // 0: any free port
   bool demo = false;
   int timeoutSeconds = 15;
+  std::string traceFile; // every frame in and out, for support; empty: none
+  bool verbose = false;  // debug lines in the log, and the log on standard error
 };
 
 // Adds the connection options to the program (they apply to every device command).
@@ -76,6 +78,10 @@ public:
   // Reads the entries from the device (read requests, repeated until every one was
   // reported); false on time-out.
   bool readEntries(const std::vector<int>& indexes, std::chrono::milliseconds timeout);
+
+  // Asks the device for its locked presets until it has told them (within the time-out);
+  // false when it did not, and the lock state in DeviceInfo is then not the device's.
+  bool readLockState();
 
   std::chrono::milliseconds timeout() const {
     return std::chrono::seconds(options_.timeoutSeconds);

@@ -40,6 +40,10 @@ int info(DeviceConnection& device, TerminalEvents&) {
     std::fprintf(stderr, "kv816ctl: the device did not report its identity\n");
     return EXIT_LINK;
   }
+  if (!device.readLockState()) {
+    std::fprintf(stderr, "kv816ctl: the device did not report its locked presets\n");
+    return EXIT_LINK;
+  }
   std::printf("device id: %d\n", info.deviceId.load(relaxed));
   std::printf("current preset: %d\n", device.table().value(IDX_CURRENT_PRESET) & 0xFF);
   std::printf("presets: %d\n", info.presetCount.load(relaxed));

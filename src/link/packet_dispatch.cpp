@@ -71,8 +71,10 @@ void PacketDispatcher::onInfo(std::span<const uint8_t> p) {
     info_.lockMask.store(static_cast<uint32_t>(p[2]) | static_cast<uint32_t>(p[3]) << 8 |
                              static_cast<uint32_t>(p[4]) << 16 | static_cast<uint32_t>(p[5]) << 24,
                          relaxed);
+    info_.lockReports.fetch_add(1, relaxed);
   } else if (p.size() >= 2) {
     info_.deviceId.store((p[0] << 8) | p[1], relaxed);
+    info_.identityReports.fetch_add(1, relaxed);
   }
 }
 
