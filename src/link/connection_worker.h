@@ -87,6 +87,10 @@ public:
   // any case). Safe to call when not started or twice.
   bool stop();
 
+  // Ends the main loop's current idle wait, so entries marked since go out in the next
+  // cycle instead of after the meter phase. A host calls it after an edit; any thread.
+  void wake() { stopSignal_.wake(); }
+
   WorkerPhase phase() const { return phase_.load(std::memory_order_relaxed); }
   // Blocks until the phase is Running, stop() was called or `timeout` passed. Host thread
   // (the command-line tool); never the GUI thread.

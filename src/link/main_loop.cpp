@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "link/event_log.h"
 #include "link/full_read.h"
 #include "link/link.h"
 #include "link/link_events.h"
@@ -103,14 +104,17 @@ void MainLoop::taskPass() {
       continue;
     s_.sleepFor(milliseconds(100));
     flags.clear(t);
+    logInfo("task " + std::to_string(t) + " started");
     if (tasks_[t])
       tasks_[t](s_);
+    logInfo("task " + std::to_string(t) + " ended");
     s_.progress().hide();
   }
 }
 
 // Sends the meter request every 30 ms until 80 ms have passed since the phase last ended,
-// sleeping until the next of those two moments in between.
+// sleeping until the next of those two moments in between. A wake (an edit waiting to go
+// out) ends the phase early; the meters keep their 30 ms spacing all the same.
 void MainLoop::meterPhase() {
   for (;;) {
     const uint32_t now = s_.now();
@@ -124,7 +128,8 @@ void MainLoop::meterPhase() {
     const uint32_t nextMeter = lastMeter_ + METER_INTERVAL_MS + 1;
     const uint32_t phaseOver = meterPhaseEnd_ + METER_PHASE_MS + 1;
     const uint32_t wait = std::min(nextMeter - now, phaseOver - now);
-    s_.sleepFor(milliseconds(std::max<uint32_t>(wait, 1)));
+    if (!s_.sleepUntilWoken(milliseconds(std::max<uint32_t>(wait, 1))))
+      break;
   }
   meterPhaseEnd_ = s_.now();
 }

@@ -5,6 +5,7 @@ namespace kv816 {
 void StopSignal::reset() {
   std::lock_guard lock(mutex_);
   stop_ = false;
+  woken_ = false;
 }
 
 void StopSignal::request() {
@@ -28,6 +29,21 @@ bool StopSignal::sleepUntil(Clock::time_point deadline) {
   std::unique_lock lock(mutex_);
   cv_.wait_until(lock, deadline, [this] { return stop_; });
   return !stop_;
+}
+
+void StopSignal::wake() {
+  {
+    std::lock_guard lock(mutex_);
+    woken_ = true;
+  }
+  cv_.notify_all();
+}
+
+bool StopSignal::sleepUntilWoken(std::chrono::milliseconds duration) {
+  std::unique_lock lock(mutex_);
+  const bool ended = cv_.wait_for(lock, duration, [this] { return stop_ || woken_; });
+  woken_ = false;
+  return !ended;
 }
 
 } // namespace kv816

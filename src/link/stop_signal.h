@@ -1,8 +1,10 @@
 #pragma once
 // The worker's sleeps: condition-variable waits that a stop request cuts short, so the
-// stop operation never waits for a sleep to run out.
+// stop operation never waits for a sleep to run out. A wake (the host has new work, such as
+// an edit to send) cuts short the main loop's idle waits too; one made while the worker is
+// busy is kept for its next such wait.
 //
-// Threads: request() from any thread (the stop operation); the sleeps from the worker.
+// Threads: request() and wake() from any thread; the sleeps from the worker.
 
 #include <chrono>
 #include <condition_variable>
@@ -14,7 +16,7 @@ class StopSignal {
 public:
   using Clock = std::chrono::steady_clock;
 
-  // Arms the signal again for a new run.
+  // Arms the signal again for a new run (and forgets a wake nobody slept on).
   void reset();
   // Marks the stop and wakes every sleeper.
   void request();
@@ -24,10 +26,17 @@ public:
   bool sleepFor(std::chrono::milliseconds duration);
   bool sleepUntil(Clock::time_point deadline);
 
+  // Ends the current or next sleepUntilWoken.
+  void wake();
+  // Sleeps like sleepFor; a wake ends it early too (and is used up). False when a wake or a
+  // stop ended it.
+  bool sleepUntilWoken(std::chrono::milliseconds duration);
+
 private:
   mutable std::mutex mutex_;
   std::condition_variable cv_;
   bool stop_ = false;
+  bool woken_ = false;
 };
 
 } // namespace kv816

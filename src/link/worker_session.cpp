@@ -30,6 +30,10 @@ bool WorkerSession::sleepFor(std::chrono::milliseconds duration) {
   return stop_.sleepFor(duration);
 }
 
+bool WorkerSession::sleepUntilWoken(std::chrono::milliseconds duration) {
+  return stop_.sleepUntilWoken(duration);
+}
+
 bool WorkerSession::transportOpen() const {
   const Transport* t = link_.transport();
   return t != nullptr && t->isOpen();

@@ -38,6 +38,8 @@ public:
   bool running() const;
   // Sleeps; false (early) when a stop was requested.
   bool sleepFor(std::chrono::milliseconds duration);
+  // Sleeps; false (early) when a stop was requested or the host woke the worker.
+  bool sleepUntilWoken(std::chrono::milliseconds duration);
   // The transport's open test; false without a transport.
   bool transportOpen() const;
   // The millisecond tick of the link (wraps; compare differences).
