@@ -6,11 +6,11 @@
 #include "presets/filter_text_import.h"
 #include "ui/controls/response_graph.h"
 #include "ui/controls/ui_text.h"
+#include "ui/dialogs/message_box.h"
 #include "ui/pages/measurement_bar.h"
 
 #include <QFile>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <QSaveFile>
 
 namespace kv816 {
@@ -83,7 +83,7 @@ void ChannelPage::onExportFilters() {
       chosen == REW_FILTER ? FilterTextFormat::Rew : FilterTextFormat::EqualizerApo;
   const QString error = exportFiltersTo(path, format);
   if (!error.isEmpty())
-    QMessageBox::warning(this, uiText(Text::ExportFilters), error);
+    showMessageBox(this, MessageKind::Ok, error, uiText(Text::ExportFilters));
 }
 
 void ChannelPage::onImportFilters() {
@@ -94,12 +94,13 @@ void ChannelPage::onImportFilters() {
   QStringList notes;
   const QString error = importFiltersFrom(path, notes);
   if (!error.isEmpty()) {
-    QMessageBox::warning(this, uiText(Text::ImportFilters),
-                         uiText(Text::FileNotRead) + QStringLiteral("\n") + error);
+    showMessageBox(this, MessageKind::Ok, uiText(Text::FileNotRead) + QStringLiteral("\n") + error,
+                   uiText(Text::ImportFilters));
     return;
   }
   if (!notes.isEmpty())
-    QMessageBox::information(this, uiText(Text::ImportedFilters), notes.join(QLatin1Char('\n')));
+    showMessageBox(this, MessageKind::Ok, notes.join(QLatin1Char('\n')),
+                   uiText(Text::ImportedFilters));
 }
 
 } // namespace kv816

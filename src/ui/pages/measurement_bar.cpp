@@ -2,6 +2,7 @@
 
 #include "dsp/measurement_traces.h"
 #include "ui/controls/ui_text.h"
+#include "ui/dialogs/message_box.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,7 +10,6 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -207,8 +207,8 @@ void MeasurementBar::onMeasurementButton() {
     return;
   const QString error = loadMeasurement(path);
   if (!error.isEmpty())
-    QMessageBox::warning(this, uiText(Text::LoadMeasurement),
-                         uiText(Text::FileNotRead) + QStringLiteral("\n") + error);
+    showMessageBox(this, MessageKind::Ok, uiText(Text::FileNotRead) + QStringLiteral("\n") + error,
+                   uiText(Text::LoadMeasurement));
 }
 
 void MeasurementBar::onTargetChoice(int choice) {
@@ -217,8 +217,9 @@ void MeasurementBar::onTargetChoice(int choice) {
                                                       uiText(Text::MeasurementFiles));
     const QString error = path.isEmpty() ? QString() : loadTarget(path);
     if (!error.isEmpty())
-      QMessageBox::warning(this, uiText(Text::TargetFromFile),
-                           uiText(Text::FileNotRead) + QStringLiteral("\n") + error);
+      showMessageBox(this, MessageKind::Ok,
+                     uiText(Text::FileNotRead) + QStringLiteral("\n") + error,
+                     uiText(Text::TargetFromFile));
     showState(); // a cancelled or refused file keeps the choice there was
     return;
   }
