@@ -126,7 +126,7 @@ TEST_P(RecoveryTest, EachKillIsReportedReopenedAndReadWithoutLeaks) {
     }
     ++recovered;
   }
-  const ResourceCount afterCycles;
+  const ResourceCount afterCycles = settledCount(connected);
   stopEditing = true;
   user.join();
   const bool settled = waitSettled(*worker, 20s);
@@ -138,7 +138,7 @@ TEST_P(RecoveryTest, EachKillIsReportedReopenedAndReadWithoutLeaks) {
   const int mismatches = tableMismatches(table, *device);
   worker.reset();
   sim.reset();
-  const ResourceCount atEnd;
+  const ResourceCount atEnd = settledCount(atStart);
 
   std::printf("recovery %s: %d of %d cycles (%d more kills during a read), losses reported %d, "
               "found %d, full reads %d, edits %d, "
@@ -186,7 +186,7 @@ TEST_P(RecoveryTest, StopsPromptlyWhileTheDeviceIsGone) {
     const auto took = Clock::now() - stopping;
     EXPECT_LT(took, 2100ms) << "after " << gone.count() << " ms without the device";
     worker.reset();
-    const ResourceCount atEnd;
+    const ResourceCount atEnd = settledCount(atStart);
     EXPECT_EQ(atEnd.threads, atStart.threads);
     EXPECT_EQ(atEnd.descriptors, atStart.descriptors);
   }

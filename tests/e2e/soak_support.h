@@ -36,11 +36,13 @@
 #include "model/parameter_table.h"
 #include "sim/state_json.h"
 #include "support/null_progress.h"
+#include "support/wait_until.h"
 
 namespace kv816::soak {
 
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
+using testing::waitUntil;
 
 // The indexes the program edits: the device owns 0-18 (identity, meters, status) and
 // 1147-1174 (presets, host words).
@@ -196,16 +198,6 @@ private:
   int editsWhileUp_ = 0;
 };
 
-inline bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-  const auto deadline = Clock::now() + timeout;
-  while (!done()) {
-    if (Clock::now() > deadline)
-      return false;
-    std::this_thread::sleep_for(5ms);
-  }
-  return true;
-}
-
 // Whether every read that queueModuleReads sends has been answered.
 inline bool moduleReadsAnswered(const ModuleCommands& modules) {
   for (const int slot :
@@ -319,12 +311,26 @@ inline int countEntries(const char* folder) {
 struct ResourceCount {
   int threads = countEntries("/proc/self/task");
   int descriptors = countEntries("/proc/self/fd");
+
+  bool operator==(const ResourceCount&) const = default;
 };
 
+// The count once it matches `expected`, or the last one seen after a few seconds: a joined
+// thread or a closed socket can still be listed for a moment after it has gone.
+inline ResourceCount settledCount(const ResourceCount& expected) {
+  ResourceCount now;
+  waitUntil([&] { return (now = ResourceCount{}) == expected; }, std::chrono::seconds(5));
+  return now;
+}
+
 // The count before a test starts its threads. A sanitizer's runtime adds a helper thread of
-// its own once the process makes its first thread; one short thread first makes it here.
+// its own once the process makes its first thread; one short thread first makes it here,
+// and the count waits until that thread is no longer listed.
 inline ResourceCount startingCount() {
-  std::thread([] {}).join();
+  std::atomic<pid_t> shortThread{0};
+  std::thread([&] { shortThread = ::gettid(); }).join();
+  const std::string entry = "/proc/self/task/" + std::to_string(shortThread.load());
+  waitUntil([&] { return ::access(entry.c_str(), F_OK) != 0; }, std::chrono::seconds(5));
   return {};
 }
 

@@ -16,6 +16,7 @@
 
 #include "link/link_events.h"
 #include "support/null_progress.h"
+#include "support/wait_until.h"
 
 namespace kv816::test {
 
@@ -64,16 +65,10 @@ private:
   NullProgress progress_;
 };
 
-// Polls `done` every 5 ms until it holds or `timeout` passes.
+// Polls `done` until it holds or `timeout` passes.
 inline bool waitFor(const std::function<bool()>& done,
                     std::chrono::milliseconds timeout = std::chrono::milliseconds(3000)) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline)
-      return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
+  return testing::waitUntil(done, timeout);
 }
 
 // A fresh folder below the temporary folder, removed with the object.
