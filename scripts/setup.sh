@@ -7,7 +7,7 @@ KV816_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-translations-l10n
   libhidapi-dev libserialport-dev libasio-dev libcli11-dev
-  nlohmann-json3-dev libwebsocketpp-dev liblo-dev libnlopt-dev
+  nlohmann-json3-dev libwebsocketpp-dev liblo-dev libnlopt-dev libspdlog-dev libarchive-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
   dpkg-dev help2man librsvg2-bin appstream lintian

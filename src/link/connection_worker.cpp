@@ -5,6 +5,7 @@
 
 #include "i18n/fixed_texts.h"
 #include "i18n/text.h"
+#include "link/event_log.h"
 #include "link/full_read.h"
 #include "link/link_events.h"
 #include "link/main_loop.h"
@@ -160,6 +161,9 @@ bool ConnectionWorker::waitUntilRunning(std::chrono::milliseconds timeout) {
 }
 
 void ConnectionWorker::setPhase(WorkerPhase phase) {
+  static constexpr const char* NAMES[] = {"stopped", "starting", "opening", "handshaking",
+                                          "reading", "running",  "lost"};
+  logInfo(std::string("link: ") + NAMES[static_cast<int>(phase)]);
   {
     std::lock_guard lock(phaseMutex_);
     phase_.store(phase, relaxed);

@@ -4,14 +4,18 @@
 
 #include <mutex>
 
+#include "link/event_log.h"
 #include "link/link_failure.h"
 
 namespace kv816 {
 
 class FailureRecord {
 public:
+  // A new reason goes to the log once; the same one again (a retry loop) does not.
   void set(LinkFailure failure) {
     std::lock_guard lock(mutex_);
+    if (failure && (failure.error != failure_.error || failure.where != failure_.where))
+      logWarning("link: " + describeLinkFailure(failure));
     failure_ = std::move(failure);
   }
   void clear() { set({}); }

@@ -43,8 +43,10 @@ void Link::deliverModuleReply(std::string_view text) {
 void Link::sendPacket(uint8_t command, std::span<const uint8_t> payload) {
   const std::vector<uint8_t> frame = buildFrame(command, payload);
   countSilence(command);
-  if (Transport* t = transport_.load())
+  if (Transport* t = transport_.load()) {
+    trace_.record(TraceDirection::Out, frame);
     t->write(frame);
+  }
 }
 
 // Counts a send made while the device has been silent; module text does not count, as
@@ -69,6 +71,7 @@ void Link::countSilence(uint8_t command) {
 
 void Link::onBytesReceived(std::span<const uint8_t> bytes) {
   std::lock_guard scan(scanMutex_);
+  trace_.record(TraceDirection::In, bytes);
   buffer_.append(bytes);
   // The shortest packet (no payload) is five bytes; it is handled as soon as it is whole.
   if (buffer_.size() < MIN_FRAME_SIZE)

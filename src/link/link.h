@@ -18,6 +18,7 @@
 
 #include "link/device_info.h"
 #include "link/failure_record.h"
+#include "link/frame_trace.h"
 #include "link/link_state.h"
 #include "link/packet_dispatch.h"
 #include "link/preset_names.h"
@@ -51,6 +52,8 @@ public:
   ReceiveBuffer& receiveBuffer() { return buffer_; }
   // Why the transport last failed to reach the device; cleared when it connects.
   FailureRecord& lastFailure() { return failure_; }
+  // Every frame sent and every chunk received is recorded here while it is open.
+  FrameTrace& trace() { return trace_; }
   uint32_t now() const { return ticks_(); }
 
   // The transport sendPacket hands frames to; nullptr drops them. The worker sets it
@@ -94,6 +97,7 @@ private:
   ReplySemaphore reply_;
   ReceiveBuffer buffer_;
   FailureRecord failure_;
+  FrameTrace trace_;
   std::atomic<Transport*> transport_{nullptr};
   std::atomic<bool> inProbe_{false};
 

@@ -1,0 +1,79 @@
+#include "link/frame_trace.h"
+
+#include <chrono>
+#include <ctime>
+
+namespace kv816 {
+namespace {
+
+std::string timestamp() {
+  using namespace std::chrono;
+  const auto now = system_clock::now();
+  const std::time_t seconds = system_clock::to_time_t(now);
+  const auto micros = duration_cast<microseconds>(now.time_since_epoch()).count() % 1000000;
+  std::tm utc{};
+  gmtime_r(&seconds, &utc);
+  char text[40];
+  const size_t n = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
+  std::snprintf(text + n, sizeof text - n, ".%06lld", static_cast<long long>(micros));
+  return text;
+}
+
+std::string traceLine(TraceDirection direction, std::span<const uint8_t> bytes) {
+  std::string line = timestamp() + (direction == TraceDirection::Out ? " OUT" : " IN");
+  static constexpr char HEX[] = "0123456789ABCDEF";
+  for (uint8_t b : bytes) {
+    line += ' ';
+    line += HEX[b >> 4];
+    line += HEX[b & 0x0F];
+  }
+  return line + '\n';
+}
+
+} // namespace
+
+bool FrameTrace::open(const std::string& path, size_t maxBytes) {
+  close();
+  std::FILE* file = std::fopen(path.c_str(), "we");
+  if (!file)
+    return false;
+  std::lock_guard lock(mutex_);
+  file_ = file;
+  path_ = path;
+  written_ = 0;
+  maxBytes_ = maxBytes;
+  return true;
+}
+
+void FrameTrace::close() {
+  std::lock_guard lock(mutex_);
+  if (file_)
+    std::fclose(file_);
+  file_ = nullptr;
+}
+
+bool FrameTrace::active() const {
+  std::lock_guard lock(mutex_);
+  return file_ != nullptr;
+}
+
+std::string FrameTrace::path() const {
+  std::lock_guard lock(mutex_);
+  return path_;
+}
+
+void FrameTrace::record(TraceDirection direction, std::span<const uint8_t> bytes) {
+  std::lock_guard lock(mutex_);
+  if (!file_ || written_ >= maxBytes_)
+    return;
+  std::string line = traceLine(direction, bytes);
+  if (written_ + line.size() > maxBytes_)
+    line = "# trace stopped at its size cap\n";
+  std::fputs(line.c_str(), file_);
+  std::fflush(file_);
+  written_ += line.size();
+  if (line[0] == '#')
+    written_ = maxBytes_;
+}
+
+} // namespace kv816
