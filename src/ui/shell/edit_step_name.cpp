@@ -98,7 +98,11 @@ QString editStepName(const EditSubject& subject) {
     parts << channel;
   parts << sourceParts(subject);
   parts.removeAll(QString());
-  return parts.join(QStringLiteral(" · "));
+  const QString name = parts.join(QStringLiteral(" · "));
+  // A remote client's edit says where it came from: "Remote: OUT 2 · PEQ 3 · Gain".
+  if (subject.source == EditSource::Remote)
+    return uiText(Text::MenuRemote) + QStringLiteral(": ") + name;
+  return name;
 }
 
 } // namespace kv816
