@@ -3,6 +3,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "ctl/autoeq_command.h"
 #include "ctl/ctl_context.h"
 #include "ctl/exit_codes.h"
 #include "ctl/response_command.h"
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
   addWifiCommands(app, context);
   addJibCommands(app, context);
   addPeqCommands(app, context);
+  addAutoEqCommand(app, context);
   addResponseCommand(app);
   addServeCommand(app, context);
   try {
