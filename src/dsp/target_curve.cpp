@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace kv816 {
 
@@ -34,21 +33,6 @@ double TargetCurve::levelAt(double frequency) const {
     break;
   }
   return 0.0;
-}
-
-std::string TargetCurve::description() const {
-  switch (kind_) {
-  case Kind::Tilt: {
-    char text[80];
-    std::snprintf(text, sizeof text, "tilt %+.1f dB/oct %g-%g Hz", dbPerOctave_, fromHz_, toHz_);
-    return text;
-  }
-  case Kind::File:
-    return "file";
-  case Kind::Flat:
-    break;
-  }
-  return "flat";
 }
 
 } // namespace kv816

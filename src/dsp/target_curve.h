@@ -4,8 +4,6 @@
 // measurement's format. Levels are relative (0 dB is the measurement's reference after the
 // user's level offset). Immutable after construction; any thread.
 
-#include <string>
-
 #include "dsp/measurement.h"
 
 namespace kv816 {
@@ -25,8 +23,6 @@ public:
   Kind kind() const { return kind_; }
   // The level in dB at `frequency`; for a file, NaN outside its frequency range.
   double levelAt(double frequency) const;
-  // "flat", "tilt -1.0 dB/oct 100-10000 Hz" or "file", for captions.
-  std::string description() const;
 
 private:
   Kind kind_ = Kind::Flat;
