@@ -59,6 +59,9 @@ void addOptions(CLI::App& app, SimOptions& o, std::string& tcp, std::string& udp
   app.add_option("--state-in", o.stateInPath, "Start from a state written by --state-file")
       ->check(CLI::ExistingFile)
       ->type_name("FILE");
+  app.add_option("--replay", o.replayPath, "Answer as the packet trace (--trace) recorded")
+      ->check(CLI::ExistingFile)
+      ->type_name("TRACE");
 }
 
 bool loadState(SimulatedDevice& device, const std::string& path) {
@@ -151,6 +154,11 @@ int main(int argc, char** argv) {
   if (const int high = options.device.identity >> 8; high == 1 || high == 2)
     std::cerr << "kv816-sim: warning: identity " << options.device.identity << " starts with byte "
               << high << "; the program will take it for a lock report\n";
+  if (!options.replayPath.empty()) {
+    options.device.replay = std::make_shared<TraceReplay>();
+    if (std::string error; !options.device.replay->load(options.replayPath, error))
+      return std::cerr << "kv816-sim: " << error << "\n", 2;
+  }
   blockTerminationSignals();
   SimulatedDevice device(options.device);
   if (!options.stateInPath.empty() && !loadState(device, options.stateInPath))

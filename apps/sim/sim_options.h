@@ -23,6 +23,7 @@ struct SimOptions {
   std::string logPath;
   std::string stateOutPath;
   std::string stateInPath;
+  std::string replayPath; // answer as this packet trace recorded
 };
 
 // Splits "HOST:PORT"; false when the port is missing or not 0..65535.

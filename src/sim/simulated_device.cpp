@@ -56,6 +56,12 @@ std::vector<OutgoingFrame> SimulatedDevice::handleFrame(const Frame& frame) {
 void SimulatedDevice::dispatch(Out& out, const Frame& frame) {
   if (observer_)
     observer_(FrameDirection::In, buildFrame(frame.command, frame.payload));
+  if (config_.replay) {
+    if (auto answer = config_.replay->answerTo(buildFrame(frame.command, frame.payload));
+        !answer.empty())
+      out.push_back({std::move(answer)});
+    return;
+  }
   const std::span<const uint8_t> payload(frame.payload);
   switch (frame.command) {
   case cmd::INFO:

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -22,6 +23,7 @@
 #include "sim/frame_parser.h"
 #include "sim/meter_animator.h"
 #include "sim/preset_bank.h"
+#include "sim/trace_replay.h"
 #include "sim/wifi_module.h"
 
 namespace kv816 {
@@ -34,6 +36,8 @@ struct SimConfig {
   bool infoLockOnly = false;
   FaultConfig faults;
   uint32_t seed = 1; // seeds the faults and the meters
+  // Answer as this recorded trace did instead of as the simulated processor.
+  std::shared_ptr<TraceReplay> replay;
 };
 
 // A copy of everything the device keeps.
