@@ -31,7 +31,9 @@ struct EqFitOptions {
   // free when it is not locked and is switched off or flat.
   std::optional<int> bandCount;
   std::array<bool, PEQ_BAND_COUNT> locked{};
-  double maxBoostDb = 0.0; // 0 (cuts only) .. EQ_FIT_MAX_BOOST_DB
+  // 0 (cuts only) .. EQ_FIT_MAX_BOOST_DB. Boosts are at most Q 2 wide-shaped and are not
+  // asked to fill dips narrower than about half an octave.
+  double maxBoostDb = 0.0;
   double qMin = 0.4;
   double qMax = 10.0;
   // Fractional-octave smoothing of the measurement: 0 (none), 12, 6 or 3 for 1/N octave.
