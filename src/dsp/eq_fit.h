@@ -31,8 +31,8 @@ struct EqFitOptions {
   // free when it is not locked and is switched off or flat.
   std::optional<int> bandCount;
   std::array<bool, PEQ_BAND_COUNT> locked{};
-  // 0 (cuts only) .. EQ_FIT_MAX_BOOST_DB. Boosts are at most Q 2 wide-shaped and are not
-  // asked to fill dips narrower than about half an octave.
+  // 0 (cuts only) .. EQ_FIT_MAX_BOOST_DB. A boost is never narrower than Q 2 and is not
+  // asked to fill a dip narrower than about half an octave.
   double maxBoostDb = 0.0;
   double qMin = 0.4;
   double qMax = 10.0;
