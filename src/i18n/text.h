@@ -181,6 +181,7 @@ enum class Text : int {
   TipGraphPoint,    // A graph point: tooltip
   TipGraphFilter,   // The graph's H and L points: tooltip
   TipQHandle,       // The graph's Q handles: tooltip
+  TipLinkGroup,     // The home page's link lists: tooltip
   FileMenu,         // File menu
   FileNew,          // File: new show
   FileOpen,         // File: open a show

@@ -176,6 +176,8 @@ constexpr std::array<TextTriple, TEXT_COUNT> TEXTS{{
     {Text::TipGraphFilter, "H 高通 / L 低通: 左右拖动改变频率", "H 高通 / L 低通: 左右拖動改變頻率",
      "H high-pass / L low-pass: drag sideways to change the frequency"},
     {Text::TipQHandle, "拖动改变 Q (带宽)", "拖動改變 Q (頻寬)", "Drag to change Q (bandwidth)"},
+    {Text::TipLinkGroup, "联动组: 同组通道跟随彼此的调节", "聯動組: 同組通道跟隨彼此的調節",
+     "Link group: channels of one group follow each other's edits"},
     {Text::FileMenu, "文件", "檔案", "File"},
     {Text::FileNew, "新建", "新建", "New"},
     {Text::FileOpen, "打开...", "打開...", "Open..."},

@@ -384,10 +384,13 @@ TEST(ChannelPageTest, StripControlsFollowEachOther) {
   EXPECT_EQ(f.shown("gain"), "-5.5dB");
   f.type("gain", 12.0);
   EXPECT_EQ(fader->value(), 120);
+  // One polarity sign on every page; inverted lights the button.
   f.click("phase");
-  EXPECT_EQ(f.get<SkinButton>("phase")->text(), QString(QChar(0x2212)));
+  EXPECT_EQ(f.get<SkinButton>("phase")->text(), QString(QChar(0x00D8)));
+  EXPECT_EQ(f.get<SkinButton>("phase")->checkState(), SkinButton::ON);
   f.page->applyCode(ChannelPage::CODE_PHASE, 0, 12);
-  EXPECT_EQ(f.get<SkinButton>("phase")->text(), "+");
+  EXPECT_EQ(f.get<SkinButton>("phase")->text(), QString(QChar(0x00D8)));
+  EXPECT_EQ(f.get<SkinButton>("phase")->checkState(), SkinButton::OFF);
 }
 
 TEST(ChannelPageTest, MeterLightsFromTheChannelsMeterByte) {

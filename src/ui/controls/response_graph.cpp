@@ -1,8 +1,13 @@
 #include "ui/controls/response_graph.h"
 
+#include "i18n/text.h"
+#include "ui/controls/ui_text.h"
+
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QToolTip>
 #include <QWheelEvent>
 
 namespace kv816 {
@@ -193,6 +198,30 @@ QRect ResponseGraph::hoverLabelRect() const {
 }
 
 // ---- events ----------------------------------------------------------------------------
+
+// Points and Q handles say what dragging them does; the plot elsewhere says nothing.
+bool ResponseGraph::event(QEvent* event) {
+  if (event->type() != QEvent::ToolTip)
+    return QWidget::event(event);
+  auto* help = static_cast<QHelpEvent*>(event);
+  Text tip = Text::TipGraphPoint;
+  switch (model_.partAt(help->pos().x(), help->pos().y())) {
+  case ResponseGraphModel::Part::FilterPoint:
+    tip = Text::TipGraphFilter;
+    break;
+  case ResponseGraphModel::Part::QHandle:
+    tip = Text::TipQHandle;
+    break;
+  case ResponseGraphModel::Part::BandPoint:
+    break;
+  default:
+    QToolTip::hideText();
+    event->ignore();
+    return true;
+  }
+  QToolTip::showText(help->globalPos(), uiText(tip), this);
+  return true;
+}
 
 void ResponseGraph::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);

@@ -254,6 +254,22 @@ int ResponseGraphModel::hitPoint(int x, int y) const {
   return -1;
 }
 
+ResponseGraphModel::Part ResponseGraphModel::partAt(int x, int y) const {
+  const int hit = hitPoint(x, y);
+  if (hit >= 0) {
+    return hit < FIRST_BAND ? Part::FilterPoint : Part::BandPoint;
+  }
+  if (qHandlesVisible()) {
+    const int m = qHandleDistance();
+    const int cx = markerX(selected_);
+    const int cy = markerY(selected_);
+    if (hits(cx - m, cy, x, y) || hits(cx + m, cy, x, y)) {
+      return Part::QHandle;
+    }
+  }
+  return Part::None;
+}
+
 bool ResponseGraphModel::qHandlesVisible() const {
   const GraphPoint* p = point(selected_);
   return settings_.showPoints && settings_.showQHandles && selected_ >= FIRST_BAND && p &&

@@ -128,6 +128,10 @@ public:
   int markerX(int index) const;
   int markerY(int index) const;
 
+  // What lies under a client position, for the tooltip there.
+  enum class Part { None, FilterPoint, BandPoint, QHandle };
+  Part partAt(int x, int y) const;
+
   // The hovered point's label ("F:... Q:... G:..."), empty when it is disabled or missing.
   std::string hoverLabel() const;
   // Top-left corner of the label for a text of the given size.

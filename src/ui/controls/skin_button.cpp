@@ -2,6 +2,7 @@
 
 #include "ui/controls/skin_palette.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -10,11 +11,38 @@
 
 namespace kv816 {
 
-SkinButton::SkinButton(int controlId, QWidget* parent)
-    : QWidget(parent), controlId_(controlId), textColor_(SkinPalette::text()),
-      textColorOn_(SkinPalette::text()) {
+SkinButton::SkinButton(int controlId, QWidget* parent) : QWidget(parent), controlId_(controlId) {
   setMouseTracking(true);
   setAttribute(Qt::WA_Hover, false);
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+// Space and Enter press a focused button as a click does.
+void SkinButton::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if ((key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter) ||
+      event->isAutoRepeat() || !acceptsMouse()) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  click();
+}
+
+void SkinButton::click() {
+  if (checkState_ != PLAIN)
+    checkState_ = checkState_ == ON ? OFF : ON;
+  update();
+  emit notified(controlId_, userValue_);
+}
+
+void SkinButton::focusInEvent(QFocusEvent* event) {
+  update();
+  QWidget::focusInEvent(event);
+}
+
+void SkinButton::focusOutEvent(QFocusEvent* event) {
+  update();
+  QWidget::focusOutEvent(event);
 }
 
 void SkinButton::setCheckState(int state) {
@@ -42,6 +70,11 @@ void SkinButton::setTextFlags(int flags) {
 
 void SkinButton::setTextFont(const QFont& font) {
   setFont(font);
+  update();
+}
+
+void SkinButton::setFaceOnColor(const QColor& color) {
+  faceOnColor_ = color;
   update();
 }
 
@@ -104,10 +137,7 @@ void SkinButton::mouseReleaseEvent(QMouseEvent* event) {
   pressed_ = false;
   if (!acceptsMouse() || !hotRect().contains(event->position().toPoint()))
     return;
-  if (checkState_ != PLAIN)
-    checkState_ = checkState_ == ON ? OFF : ON;
-  update();
-  emit notified(controlId_, userValue_);
+  click();
 }
 
 void SkinButton::changeEvent(QEvent* event) {
@@ -127,13 +157,14 @@ void SkinButton::paintFrame(QPainter& painter, int frame) {
 
 void SkinButton::paintFace(QPainter& painter) {
   const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-  QColor fill = checkState_ == ON ? SkinPalette::faceOn() : SkinPalette::face();
+  const QColor on = faceOnColor_.isValid() ? faceOnColor_ : SkinPalette::faceOn();
+  QColor fill = checkState_ == ON ? on : SkinPalette::face();
   if (!isEnabled())
     fill = SkinPalette::faceDisabled();
   painter.setPen(QPen(SkinPalette::border(), 1.0));
   painter.setBrush(fill);
   painter.drawRoundedRect(box, SkinPalette::CORNER_RADIUS, SkinPalette::CORNER_RADIUS);
-  if (hovering_ && isEnabled()) {
+  if ((hovering_ || hasFocus()) && isEnabled()) {
     painter.setPen(QPen(SkinPalette::hover(), 2.0));
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(box.adjusted(1, 1, -1, -1), SkinPalette::CORNER_RADIUS,
@@ -155,6 +186,8 @@ void SkinButton::paintEvent(QPaintEvent*) {
   if (text_.isEmpty())
     return;
   QColor color = checkState_ == ON ? textColorOn_ : textColor_;
+  if (!color.isValid())
+    color = SkinPalette::text();
   if (!isEnabled())
     color = SkinPalette::textDisabled();
   painter.setPen(color);

@@ -5,7 +5,8 @@
 // equal frames) frame 0 is the normal look, frame 1 the look of a two-state button that is
 // on, and the hover frame is drawn over the current frame while the pointer is over the hot
 // area. A release after a press inside the hot area, while enabled and visible, toggles a
-// two-state button (1 <-> 2) and then emits notified(controlId, userValue). GUI thread only.
+// two-state button (1 <-> 2) and then emits notified(controlId, userValue); so do Space and
+// Enter while the button has the keyboard focus (its ring shows it). GUI thread only.
 
 #include <QColor>
 #include <QPixmap>
@@ -37,6 +38,8 @@ public:
   void setTextColors(const QColor& normal, const QColor& on);
   void setTextFlags(int flags);
   void setTextFont(const QFont& font);
+  // The face of a two-state button that is on (the palette's highlight unless set).
+  void setFaceOnColor(const QColor& color);
 
   // The strip of frames; the frame count is the image width over the client width.
   void setImage(const QPixmap& image);
@@ -58,11 +61,15 @@ protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void changeEvent(QEvent* event) override;
 
 private:
   bool acceptsMouse() const { return isEnabled() && isVisible(); }
   void setHovering(bool hovering);
+  void click();
   void paintFace(QPainter& painter);
   void paintFrame(QPainter& painter, int frame);
 
@@ -70,8 +77,9 @@ private:
   int userValue_ = 0;
   int checkState_ = PLAIN;
   QString text_;
-  QColor textColor_;
+  QColor textColor_; // the palette's text colour until set
   QColor textColorOn_;
+  QColor faceOnColor_;
   int textFlags_ = 0x25; // centred, single line
   QPixmap image_;
   int frameCount_ = 4;

@@ -72,7 +72,7 @@ void SkinComboBox::paintEvent(QPaintEvent*) {
   } else {
     painter.setPen(
         QPen(hovering_ && isEnabled() ? SkinPalette::hover() : SkinPalette::border(), 1.0));
-    painter.setBrush(isEnabled() ? QColor(Qt::white) : SkinPalette::faceDisabled());
+    painter.setBrush(isEnabled() ? SkinPalette::field() : SkinPalette::faceDisabled());
     painter.drawRoundedRect(box, SkinPalette::CORNER_RADIUS, SkinPalette::CORNER_RADIUS);
     // The drop-down arrow.
     const double h = height();

@@ -6,7 +6,7 @@
 
 namespace kv816 {
 
-SkinLabel::SkinLabel(QWidget* parent) : QWidget(parent), color_(SkinPalette::text()) {
+SkinLabel::SkinLabel(QWidget* parent) : QWidget(parent) {
   QFont labelFont = font();
   labelFont.setPixelSize(12);
   setFont(labelFont);
@@ -33,7 +33,9 @@ void SkinLabel::setTextFlags(int flags) {
 void SkinLabel::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::TextAntialiasing);
-  painter.setPen(isEnabled() ? color_ : SkinPalette::textDisabled());
+  painter.setPen(!isEnabled()       ? SkinPalette::textDisabled()
+                 : color_.isValid() ? color_
+                                    : SkinPalette::text());
   painter.drawText(rect(), skinTextAlignment(flags_), text_);
 }
 

@@ -24,7 +24,7 @@ protected:
 
 private:
   QString text_;
-  QColor color_;
+  QColor color_; // the palette's text colour until set
   int flags_ = 0;
 };
 

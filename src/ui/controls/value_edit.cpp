@@ -269,6 +269,8 @@ void ValueEdit::resizeEvent(QResizeEvent* event) {
 }
 
 void ValueEdit::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange)
+    applyFieldColors();
   if (event->type() == QEvent::EnabledChange) {
     field_->setVisible(isEnabled());
     repeat_ = REPEAT_NONE;
@@ -301,11 +303,23 @@ void ValueEdit::placeField() {
   setFont(font);
 }
 
+QColor ValueEdit::fieldColor() const {
+  return fieldColor_.isValid() ? fieldColor_ : SkinPalette::field();
+}
+
+QColor ValueEdit::editingColor() const {
+  return editingColor_.isValid() ? editingColor_ : SkinPalette::field();
+}
+
+QColor ValueEdit::textColor() const {
+  return textColor_.isValid() ? textColor_ : SkinPalette::fieldText();
+}
+
 void ValueEdit::applyFieldColors() {
   QPalette palette = field_->palette();
-  const QColor base = editing_ ? editingColor_ : fieldColor_;
+  const QColor base = editing_ ? editingColor() : fieldColor();
   palette.setColor(QPalette::Base, flashing_ ? SkinPalette::warning() : base);
-  palette.setColor(QPalette::Text, textColor_);
+  palette.setColor(QPalette::Text, textColor());
   field_->setPalette(palette);
 }
 
@@ -329,7 +343,7 @@ void ValueEdit::paintSpin(QPainter& painter, const QRect& half, bool up, bool pr
 void ValueEdit::paintSkin(QPainter& painter) {
   const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
   painter.setPen(QPen(SkinPalette::border(), 1.0));
-  painter.setBrush(editing_ ? editingColor_ : fieldColor_);
+  painter.setBrush(editing_ ? editingColor() : fieldColor());
   painter.drawRoundedRect(box, SkinPalette::CORNER_RADIUS, SkinPalette::CORNER_RADIUS);
   const QRect spin = spinRect().adjusted(0, 1, -1, -1);
   if (spin.width() <= 0 || spin.height() <= 0)
@@ -351,13 +365,13 @@ void ValueEdit::paintEvent(QPaintEvent*) {
     paintSkin(painter);
   // Seen where the field is hidden (a disabled edit) and behind it otherwise.
   if (!scale_.format.empty()) {
-    painter.setPen(textColor_);
+    painter.setPen(textColor());
     painter.setFont(font());
     painter.drawText(textRect(), Qt::AlignCenter,
                      QString::fromStdString(formatValue(scale_, raw_)));
   }
   if (!isEnabled()) {
-    QColor wash = fieldColor_;
+    QColor wash = fieldColor();
     wash.setAlpha(150);
     painter.fillRect(rect(), wash);
   }

@@ -111,6 +111,9 @@ private:
   void repeatTick();
   void placeField();
   void applyFieldColors();
+  QColor fieldColor() const;
+  QColor editingColor() const;
+  QColor textColor() const;
   void paintSkin(QPainter& painter);
   void paintSpin(QPainter& painter, const QRect& half, bool up, bool pressed);
 
@@ -121,9 +124,10 @@ private:
   int style_ = 0;
   int fontHeight_ = 16;
   QString fontFace_ = QStringLiteral("Arial");
-  QColor fieldColor_ = Qt::white;
-  QColor editingColor_ = Qt::white;
-  QColor textColor_ = Qt::black;
+  // Invalid until a page sets them: the palette's field and text colours.
+  QColor fieldColor_;
+  QColor editingColor_;
+  QColor textColor_;
   bool skinShown_ = true;
   bool editing_ = false;
   int repeat_ = REPEAT_NONE;

@@ -165,7 +165,6 @@ private:
   void showCompressor();
   bool applyStripCode(int code, int value);
   int stripRaw(int code) const;
-  void showPolarity();
   void onGainFader();
   void onGainEdit();
   void onDelaySlider();

@@ -95,9 +95,9 @@ void ChannelPage::createEqualiser() {
   }
   for (int c = 0; c < 4; ++c) {
     headers_[static_cast<size_t>(c)] = new SkinLabel(this);
-    // Set on the bottom, clear of the group frame's top line.
-    headers_[static_cast<size_t>(c)]->setTextFlags(TEXT_CENTER | TEXT_BOTTOM | TEXT_SINGLE_LINE);
-    place(headers_[static_cast<size_t>(c)], QRect(COLUMN_X[static_cast<size_t>(c)], 20, 64, 18));
+    // In the group's title band, above its frame line, as the group title itself.
+    headers_[static_cast<size_t>(c)]->setTextFlags(TEXT_CENTER | TEXT_VCENTER | TEXT_SINGLE_LINE);
+    place(headers_[static_cast<size_t>(c)], QRect(COLUMN_X[static_cast<size_t>(c)], 6, 64, 19));
   }
   for (int k = 0; k < PEQ_BAND_COUNT; ++k) {
     BandRow& row = bands_[static_cast<size_t>(k)];

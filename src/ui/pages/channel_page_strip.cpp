@@ -10,6 +10,7 @@
 #include "ui/controls/level_meter.h"
 #include "ui/controls/skin_button.h"
 #include "ui/controls/skin_label.h"
+#include "ui/controls/skin_palette.h"
 #include "ui/controls/slider.h"
 #include "ui/controls/ui_text.h"
 #include "ui/controls/value_edit.h"
@@ -60,7 +61,9 @@ Slider* makeSlider(QWidget* parent, int style, int min, int max, const QString& 
 void ChannelPage::createStrip() {
   mute_ = makeToggle(this, QStringLiteral("mute"));
   phase_ = makeToggle(this, QStringLiteral("phase"));
-  phase_->setText(QStringLiteral("+"));
+  phase_->setText(
+      QStringLiteral("\u00D8")); // the polarity sign of the gain page; lit when inverted
+  mute_->setFaceOnColor(SkinPalette::muteOn());
   place(mute_, QRect(QPoint(28, 30), QPoint(88, 55)));
   place(phase_, QRect(QPoint(28, 66), QPoint(88, 91)));
   connect(mute_, &SkinButton::notified, this, [this] {
@@ -68,7 +71,6 @@ void ChannelPage::createStrip() {
     commit();
   });
   connect(phase_, &SkinButton::notified, this, [this] {
-    showPolarity();
     write(ChannelFunction::Phase);
     commit();
   });
@@ -168,7 +170,6 @@ bool ChannelPage::applyStripCode(int code, int value) {
   case CODE_PHASE:
     (code == CODE_MUTE ? mute_ : phase_)
         ->setCheckState(decodeFlag(value) ? SkinButton::ON : SkinButton::OFF);
-    showPolarity();
     return true;
   case CODE_THRESHOLD:
     compressorEdits_[0]->setUnits(decodeThreshold(value));
@@ -209,12 +210,6 @@ int ChannelPage::stripRaw(int code) const {
   default:
     return -1;
   }
-}
-
-// The polarity button reads "+" for normal and a minus sign for inverted.
-void ChannelPage::showPolarity() {
-  phase_->setText(phase_->checkState() == SkinButton::ON ? QStringLiteral("\u2212")
-                                                         : QStringLiteral("+"));
 }
 
 void ChannelPage::onGainFader() {

@@ -7,6 +7,7 @@
 #include "model/meter.h"
 #include "ui/controls/level_meter.h"
 #include "ui/controls/skin_button.h"
+#include "ui/controls/skin_palette.h"
 #include "ui/controls/slider.h"
 #include "ui/controls/ui_text.h"
 #include "ui/controls/value_edit.h"
@@ -97,6 +98,9 @@ void GainPage::createStrip(int c) {
     connect(button, &SkinButton::notified, this, [this, c, item] { commit(c, item, nullptr); });
   }
   s.polarity->setText(QStringLiteral("\u00D8")); // the polarity sign in every language
+  s.mute->setFaceOnColor(SkinPalette::muteOn());
+  s.mute->setObjectName(QStringLiteral("mute%1").arg(c));
+  s.polarity->setObjectName(QStringLiteral("phase%1").arg(c));
 
   s.fader = new Slider(this);
   GestureWatch::install(s.fader, edits_);

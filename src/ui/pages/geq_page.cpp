@@ -78,7 +78,6 @@ void GeqPage::createControls() {
     label->setText(QString::fromLatin1(SCALE_TEXTS[k % SCALE_ROWS]));
     const int side = k < SCALE_ROWS ? TEXT_RIGHT : 0;
     label->setTextFlags(side | TEXT_VCENTER | TEXT_SINGLE_LINE);
-    label->setTextColor(Qt::black);
     scaleLabels_[k] = label;
   }
   for (int i = 0; i < 2; ++i) {
@@ -87,6 +86,8 @@ void GeqPage::createControls() {
     connect(button, &SkinButton::notified, this, [this](int, int index) { onButton(index); });
     buttons_[i] = button;
   }
+  buttons_[RESET_BUTTON]->setObjectName(QStringLiteral("geqReset"));
+  buttons_[BYPASS_BUTTON]->setObjectName(QStringLiteral("geqBypass"));
   readout_ = new SkinLabel(this);
   readout_->setObjectName(QStringLiteral("geqReadout"));
   readout_->setTextFlags(TEXT_VCENTER | TEXT_SINGLE_LINE);

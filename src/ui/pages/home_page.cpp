@@ -83,7 +83,7 @@ void HomePage::createOutputStrip(int output) {
     // Every input feeds every output until the device reports otherwise.
     button->setCheckState(SkinButton::ON);
     button->setText(QString(QChar('A' + k)));
-    button->setTextColors(Qt::black, Qt::white);
+    button->setTextColors(QColor(), Qt::white); // the palette's text until lit
     connect(button, &SkinButton::notified, this, [this](int, int o) { routeToggled(o); });
     strip.routes[static_cast<size_t>(k)] = button;
   }

@@ -151,7 +151,7 @@ void HomePage::paintEvent(QPaintEvent*) {
   QFont name = captionFont(verticalScale() * 3);
   name.setBold(true);
   painter.setFont(name);
-  painter.setPen(QColor(0x30, 0x30, 0x30));
+  painter.setPen(palette().color(QPalette::WindowText));
   painter.drawText(designRect(LOGO_X + LOGO_ICON + 16, LOGO_Y, LOGO_X + 330, LOGO_Y + LOGO_ICON),
                    Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("KV816"));
 
@@ -162,7 +162,7 @@ void HomePage::paintEvent(QPaintEvent*) {
 // it meets every shown output; each output runs from its routing buttons to its link list.
 void HomePage::paintConnectors(QPainter& painter) const {
   painter.setRenderHint(QPainter::Antialiasing, false);
-  painter.setPen(QPen(Qt::black, 2));
+  painter.setPen(QPen(palette().color(QPalette::WindowText), 2));
   const OutputStrip& first = outputs_[0];
   const OutputStrip& last = outputs_[static_cast<size_t>(outputCount_ - 1)];
   for (int i = 0; i < inputCount_; ++i) {

@@ -4,6 +4,7 @@
 #include "ui/controls/ui_text.h"
 #include "ui/dialogs/progress_window.h"
 #include "ui/shell/app_icon.h"
+#include "ui/shell/appearance.h"
 #include "ui/shell/device_session.h"
 #include "ui/shell/gui_transport_hooks.h"
 #include "ui/shell/main_window.h"
@@ -81,6 +82,8 @@ int runApplication(int argc, char** argv) {
 
   const StartOptions options = parseStartOptions(QApplication::arguments());
   DeviceSession session(SettingsFolders::forThisProgram());
+  setUpAppearance(app);
+  applyAppearance(savedAppearance(session.settings()));
   session.setDemoByDefault(options.demoByDefault);
   const LanguageIndex language = startLanguage(session.settings().language(), QLocale::system());
   setCurrentLanguage(language);

@@ -6,12 +6,15 @@
 #include "ui/controls/ui_text.h"
 #include "ui/dialogs/deploy_dialog.h"
 #include "ui/dialogs/network_dialog.h"
+#include "ui/pages/control_tips.h"
+#include "ui/shell/appearance.h"
 #include "ui/shell/device_session.h"
 #include "ui/shell/main_window.h"
 #include "ui/shell/program_commands.h"
 #include "ui/shell/qt_translations.h"
 #include "ui/shell/tab_layout.h"
 
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -23,6 +26,14 @@ constexpr std::array<Text, 4> MODE_TEXTS = {Text::Mode2In4Out, Text::Mode2In6Out
                                             Text::Mode4In8Out};
 constexpr std::array<LanguageIndex, 3> LANGUAGES = {
     LanguageIndex::SimplifiedChinese, LanguageIndex::TraditionalChinese, LanguageIndex::English};
+
+// "Remote" becomes "&Remote"; a text without the letter (Chinese) gets "(&R)" after it.
+QString withMnemonic(const QString& text, QChar letter) {
+  const int at = text.indexOf(letter, 0, Qt::CaseInsensitive);
+  if (at >= 0 && text.at(at).unicode() < 0x80)
+    return QString(text).insert(at, QLatin1Char('&'));
+  return text + QStringLiteral("(&") + letter.toUpper() + QLatin1Char(')');
+}
 
 // The dialogs' message routine: the main window's message box.
 std::function<int(int, const QString&, const QString&)> messagesOf(MainWindow& window) {
@@ -66,8 +77,19 @@ void MainWindow::buildMenus() {
     actions_.languages[i]->setText(names[i]);
     actions_.languages[i]->setCheckable(true);
   }
+  actions_.appearance = menus_[MENU_SYSTEM]->addMenu(QString());
+  for (size_t i = 0; i < actions_.appearances.size(); ++i) {
+    const auto appearance = static_cast<Appearance>(i);
+    actions_.appearances[i] = addCommand(actions_.appearance, [this, appearance] {
+      applyAppearance(appearance);
+      saveAppearance(session_.settings(), appearance);
+      updateMenuChecks();
+    });
+    actions_.appearances[i]->setCheckable(true);
+  }
   menus_[MENU_SYSTEM]->addSeparator();
   actions_.about = addCommand(menus_[MENU_SYSTEM], [this] { showAbout(); });
+  actions_.about->setShortcut(QKeySequence(Qt::Key_F1));
   actions_.about->setText(QStringLiteral("关于 KV816(&A)..."));
   relabelMenus();
 }
@@ -75,14 +97,21 @@ void MainWindow::buildMenus() {
 void MainWindow::relabelMenus() {
   const std::array<Text, MENU_COUNT> tops = {Text::MenuRemote, Text::MenuDevice, Text::MenuProgram,
                                              Text::MenuEdit, Text::MenuSystem};
+  static constexpr std::array<char, MENU_COUNT> TOP_KEYS = {'R', 'D', 'P', 'E', 'S'};
   for (size_t i = 0; i < tops.size(); ++i)
-    menus_[i]->setTitle(uiText(tops[i]));
-  actions_.network->setText(uiText(Text::MenuNetwork));
-  actions_.load->setText(uiText(Text::Load));
-  actions_.save->setText(uiText(Text::Save));
-  actions_.importFile->setText(uiText(Text::Import));
-  actions_.exportFile->setText(uiText(Text::Export));
-  actions_.configure->setText(uiText(Text::MenuConfigure));
+    menus_[i]->setTitle(withMnemonic(uiText(tops[i]), QLatin1Char(TOP_KEYS[i])));
+  actions_.network->setText(withMnemonic(uiText(Text::MenuNetwork), QLatin1Char('N')));
+  actions_.load->setText(withMnemonic(uiText(Text::Load), QLatin1Char('L')));
+  actions_.save->setText(withMnemonic(uiText(Text::Save), QLatin1Char('S')));
+  actions_.importFile->setText(withMnemonic(uiText(Text::Import), QLatin1Char('I')));
+  actions_.exportFile->setText(withMnemonic(uiText(Text::Export), QLatin1Char('E')));
+  actions_.configure->setText(withMnemonic(uiText(Text::MenuConfigure), QLatin1Char('C')));
+  actions_.appearance->setTitle(withMnemonic(uiText(Text::Appearance), QLatin1Char('P')));
+  static constexpr std::array<Text, 3> LOOKS = {Text::AppearanceLight, Text::AppearanceDark,
+                                                Text::AppearanceSystem};
+  static constexpr std::array<char, 3> LOOK_KEYS = {'L', 'D', 'F'};
+  for (size_t i = 0; i < LOOKS.size(); ++i)
+    actions_.appearances[i]->setText(withMnemonic(uiText(LOOKS[i]), QLatin1Char(LOOK_KEYS[i])));
   for (size_t mode = 0; mode < MODE_TEXTS.size(); ++mode)
     actions_.modes[mode]->setText(uiText(MODE_TEXTS[mode]));
   relabelEditActions();
@@ -95,6 +124,9 @@ void MainWindow::updateMenuChecks() {
   const int language = static_cast<int>(currentLanguage());
   for (size_t i = 0; i < actions_.languages.size(); ++i)
     actions_.languages[i]->setChecked(int(i) == language);
+  const int look = static_cast<int>(savedAppearance(session_.settings()));
+  for (size_t i = 0; i < actions_.appearances.size(); ++i)
+    actions_.appearances[i]->setChecked(int(i) == look);
 }
 
 void MainWindow::refreshLanguage() {
@@ -103,8 +135,10 @@ void MainWindow::refreshLanguage() {
   menus_[MENU_DEVICE]->removeAction(actions_.modes[3]);
   menus_[MENU_DEVICE]->removeAction(actions_.modes[2]);
   applyIoMode(ioMode_);
-  for (Page* page : pages_.pages)
+  for (Page* page : pages_.pages) {
     page->refreshTexts();
+    applyControlTips(*page);
+  }
   // The status line keeps the last reported state, now in the new language.
   if (session_.isRunning())
     showLinkStatus(lastLinkStatus_);

@@ -5,6 +5,7 @@
 #include <array>
 
 class QAction;
+class QMenu;
 
 namespace kv816 {
 
@@ -19,6 +20,8 @@ struct MenuActions {
   QAction* redo = nullptr;
   QAction* configure = nullptr;
   std::array<QAction*, 3> languages{}; // Simplified Chinese, Traditional Chinese, English
+  QMenu* appearance = nullptr;
+  std::array<QAction*, 3> appearances{}; // light, dark, follow the system
   QAction* about = nullptr;
 };
 
