@@ -136,6 +136,8 @@ void EditToEcho(benchmark::State& state) {
       return;
     }
     EditSession session(rig.table);
+    // As the hosts do: an edit wakes the worker instead of waiting out its meter phase.
+    session.addListener([&rig](const std::vector<int>&, EditOrigin) { rig.worker->wake(); });
     const int gain = indexOf(ChannelFunction::Gain, OUT1);
     const int linked = indexOf(ChannelFunction::Gain, OUT3);
     const int mask = indexOf(ChannelFunction::LinkMask, OUT3);

@@ -22,6 +22,7 @@ int writeConfirmed(DeviceConnection& device, const std::vector<ParameterEdit>& e
     table.setParameter(e.index, e.value);
     indexes.push_back(e.index);
   }
+  device.worker().wake();
   const auto deadline = std::chrono::steady_clock::now() + device.timeout();
   auto pending = [&] {
     for (const ParameterEdit& e : edits)

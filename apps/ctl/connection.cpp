@@ -11,10 +11,8 @@
 #include "link/link.h"
 #include "link/lock_state_request.h"
 #include "link/packet.h"
-#include "link/preset_tasks.h"
 #include "link/worker_session.h"
-#include "presets/export_task.h"
-#include "presets/import_task.h"
+#include "presets/device_tasks.h"
 #include "presets/settings.h"
 
 namespace kv816 {
@@ -118,12 +116,7 @@ int DeviceConnection::open(bool skipFullRead) {
     std::fprintf(stderr, "kv816ctl: cannot write the trace %s\n", options_.traceFile.c_str());
     return EXIT_FILE;
   }
-  worker_->setTask(TASK_EXPORT,
-                   [this](WorkerSession& s) { exportTask(s, fileInputs_, &outcome_); });
-  worker_->setTask(TASK_IMPORT,
-                   [this](WorkerSession& s) { importTask(s, fileInputs_, &outcome_); });
-  worker_->setTask(TASK_RECALL, [this](WorkerSession& s) { recallTask(s, &outcome_); });
-  worker_->setTask(TASK_STORE_NAME, [this](WorkerSession& s) { storeNameTask(s, &outcome_); });
+  installDeviceTasks(*worker_, fileInputs_, &outcome_);
   worker_->setTask(TASK_HOST_JOB, [this](WorkerSession& s) {
     std::function<void(WorkerSession&)> job;
     {

@@ -6,8 +6,7 @@
 #include "link/full_read.h"
 #include "link/preset_tasks.h"
 #include "link/worker_session.h"
-#include "presets/export_task.h"
-#include "presets/import_task.h"
+#include "presets/device_tasks.h"
 
 namespace kv816 {
 
@@ -65,9 +64,7 @@ WorkerApiHost::WorkerApiHost(JobQueue& queue, LinkConfig config, TransportFactor
   WorkerOptions options;
   options.config = config;
   worker_ = std::make_unique<ConnectionWorker>(table_, *this, std::move(factory), options);
-  worker_->setTask(TASK_EXPORT, [this](WorkerSession& s) { exportTask(s, inputs_, &outcome_); });
-  worker_->setTask(TASK_IMPORT, [this](WorkerSession& s) { importTask(s, inputs_, &outcome_); });
-  worker_->setTask(TASK_RECALL, [this](WorkerSession& s) { recallTask(s, &outcome_); });
+  installDeviceTasks(*worker_, inputs_, &outcome_);
   worker_->setTask(TASK_HOST_JOB, [this](WorkerSession& s) {
     std::function<void(WorkerSession&)> job;
     {
@@ -77,6 +74,8 @@ WorkerApiHost::WorkerApiHost(JobQueue& queue, LinkConfig config, TransportFactor
     if (job)
       job(s);
   });
+  // An edit goes out at once instead of after the worker's meter phase.
+  session_.addListener([this](const std::vector<int>&, EditOrigin) { worker_->wake(); });
 }
 
 WorkerApiHost::~WorkerApiHost() {
