@@ -5,6 +5,7 @@
 
 #include "ctl/autoeq_command.h"
 #include "ctl/ctl_context.h"
+#include "ctl/doctor_command.h"
 #include "ctl/exit_codes.h"
 #include "ctl/response_command.h"
 #include "ctl/serve_command.h"
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
   addAutoEqCommand(app, context);
   addResponseCommand(app);
   addServeCommand(app, context);
+  addDoctorCommand(app, context);
   try {
     app.parse(argc, argv);
   } catch (const CLI::RuntimeError& e) {
