@@ -3,11 +3,9 @@
 #include "i18n/text.h"
 #include "link/connection_worker.h"
 #include "link/link_events.h"
-#include "link/preset_tasks.h"
 #include "link/task_flags.h"
 #include "link/worker_session.h"
-#include "presets/export_task.h"
-#include "presets/import_task.h"
+#include "presets/device_tasks.h"
 #include "ui/shell/transport_choice.h"
 
 namespace kv816 {
@@ -40,15 +38,13 @@ bool DeviceSession::start(LinkEvents& events) {
   link_.state().linkType.store(config_.linkType, std::memory_order_relaxed);
   auto worker =
       std::make_unique<ConnectionWorker>(link_, events, makeTransportFactory(hooks_), options);
-  worker->setTask(TASK_EXPORT, [this](WorkerSession& s) { exportTask(s, taskInputs_); });
   // The desktop says when an import is done; failures have said so already.
-  worker->setTask(TASK_IMPORT, [this](WorkerSession& s) {
-    if (importTask(s, taskInputs_) == TaskResult::Done)
-      s.events().showMessage(MessageKind::Ok, taskInputs_.name(),
-                             std::string(langText(Text::ImportSuccessful)));
-  });
-  worker->setTask(TASK_RECALL, [](WorkerSession& s) { recallTask(s); });
-  worker->setTask(TASK_STORE_NAME, [](WorkerSession& s) { storeNameTask(s); });
+  installDeviceTasks(*worker, taskInputs_, nullptr,
+                     [this](WorkerSession& s, int task, TaskResult result) {
+                       if (task == TASK_IMPORT && result == TaskResult::Done)
+                         s.events().showMessage(MessageKind::Ok, taskInputs_.name(),
+                                                std::string(langText(Text::ImportSuccessful)));
+                     });
   if (!worker->start())
     return false;
   worker_ = std::move(worker);
@@ -60,6 +56,11 @@ void DeviceSession::stop() {
     return;
   worker_->stop();
   worker_.reset();
+}
+
+void DeviceSession::wakeWorker() {
+  if (worker_)
+    worker_->wake();
 }
 
 ModuleCommands* DeviceSession::modules() {

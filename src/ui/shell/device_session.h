@@ -48,6 +48,8 @@ public:
   // Blocking calls the worker makes meanwhile must be released (QtLinkEvents::shutDown).
   void stop();
   bool isRunning() const { return worker_ != nullptr; }
+  // After an edit: the worker sends it at once instead of after its meter phase.
+  void wakeWorker();
 
   // The WiFi module's command slots while the worker runs; nullptr otherwise.
   ModuleCommands* modules();

@@ -63,6 +63,11 @@ MainWindow::MainWindow(DeviceSession& session, const PageFactory& pages, QWidget
   edits_.addListener([this](const std::vector<int>& indexes, EditOrigin origin) {
     editsApplied(indexes, origin);
   });
+  // An edit goes out at once instead of after the worker's meter phase.
+  edits_.addListener([this](const std::vector<int>& indexes, EditOrigin) {
+    if (!indexes.empty())
+      session_.wakeWorker();
+  });
   for (Page* page : pages_.pages)
     connectPage(page);
   hideAllPagesBut(pages_.home());
