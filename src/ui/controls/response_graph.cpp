@@ -89,6 +89,7 @@ void ResponseGraph::setInteractive(bool on) {
 
 void ResponseGraph::setScale(double scale) {
   model_.setScale(scale);
+  backgroundValid_ = false; // the axis labels are drawn at the scale
   update();
 }
 

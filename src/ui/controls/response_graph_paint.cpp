@@ -1,6 +1,7 @@
 // Painting of the response graph: a cached background (grid and axis labels), then on
 // every paint the curves, the banner, the markers and the hovered point's label.
 
+#include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -66,9 +67,10 @@ QPainterPath smoothPath(const std::vector<QPointF>& v) {
   return path;
 }
 
-QFont axisFont() {
+// Axis labels grow with the window as the controls do, within the margins of the plot.
+QFont axisFont(double scale) {
   QFont font("Times New Roman");
-  font.setPixelSize(12);
+  font.setPixelSize(std::max(1, static_cast<int>(12 * std::clamp(scale, 0.75, 1.3))));
   return font;
 }
 
@@ -80,7 +82,9 @@ void ResponseGraph::rebuildBackground() {
   background_.setDevicePixelRatio(dpr);
   background_.fill(PLOT_BACKGROUND);
   QPainter painter(&background_);
-  painter.setFont(axisFont());
+  const QFont font = axisFont(model_.settings().scale);
+  painter.setFont(font);
+  const int textHeight = QFontMetrics(font).height();
   const ResponseGraphModel& m = model_;
   const int left = m.plotLeft();
   const int top = m.plotTop();
@@ -92,7 +96,9 @@ void ResponseGraph::rebuildBackground() {
     painter.drawLine(left, y, m.plotRight(), y);
     if (k % 2 == 0) {
       painter.setPen(AXIS_TEXT);
-      const QRect box(0, y - 10, left - 5, 20);
+      // Centred on its line, but the outermost labels stay whole inside the graph.
+      QRect box(0, y - textHeight / 2, left - 5, textHeight);
+      box.moveTop(std::clamp(box.top(), 0, std::max(0, height() - textHeight)));
       painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter, LEVELS[k / 2]);
     }
   }
@@ -102,7 +108,7 @@ void ResponseGraph::rebuildBackground() {
     painter.drawLine(x, top, x, m.plotBottom());
     if (line.label) {
       painter.setPen(AXIS_TEXT);
-      const QRect box(x - 40, m.plotBottom() + 2, 80, 16);
+      const QRect box(x - 40, m.plotBottom() + 2, 80, textHeight);
       painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop, line.label);
     }
   }
