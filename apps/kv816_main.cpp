@@ -17,6 +17,8 @@ Options:
   --demo-by-default           Use the simulated device when Configuration.ini names no link
   --screenshots DIR           Once the link is up, save the window in each language and
                               each kind of page in English as PNGs in DIR, then exit
+  --verbose                   Log debug lines too, and show the log on standard error
+  --trace FILE                Record every frame to and from the device in FILE
 
 Qt's own options (-platform, -style, ...) are accepted too. The link, its settings and
 the language are read from Configuration.ini and Language.ini (section [kv816]).

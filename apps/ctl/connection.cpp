@@ -108,7 +108,9 @@ int DeviceConnection::open(bool skipFullRead) {
     return EXIT_USAGE;
   }
   const std::string name = linkName(options.config);
-  startEventLog({.verbose = options_.verbose});
+  EventLogOptions log;
+  log.verbose = options_.verbose;
+  startEventLog(log);
   logInfo("kv816ctl: connecting over the " + name + " link");
   worker_ = std::make_unique<ConnectionWorker>(table_, events_,
                                                makeCtlTransportFactory(options_.port), options);

@@ -66,9 +66,11 @@ void FrameTrace::record(TraceDirection direction, std::span<const uint8_t> bytes
   std::lock_guard lock(mutex_);
   if (!file_ || written_ >= maxBytes_)
     return;
+  // Room is kept for the closing note, so the file never passes its cap.
+  static const std::string STOPPED = "# trace stopped at its size cap\n";
   std::string line = traceLine(direction, bytes);
-  if (written_ + line.size() > maxBytes_)
-    line = "# trace stopped at its size cap\n";
+  if (written_ + line.size() + STOPPED.size() > maxBytes_)
+    line = STOPPED;
   std::fputs(line.c_str(), file_);
   std::fflush(file_);
   written_ += line.size();

@@ -1,6 +1,8 @@
 #include "ui/shell/application.h"
 
 #include "i18n/text.h"
+#include "link/event_log.h"
+#include "link/link.h"
 #include "ui/controls/ui_text.h"
 #include "ui/dialogs/progress_window.h"
 #include "ui/shell/app_icon.h"
@@ -16,6 +18,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <cstdio>
+
 namespace kv816 {
 
 StartOptions parseStartOptions(const QStringList& arguments) {
@@ -24,6 +28,10 @@ StartOptions parseStartOptions(const QStringList& arguments) {
   const qsizetype shots = arguments.indexOf(QStringLiteral("--screenshots"));
   if (shots >= 0 && shots + 1 < arguments.size())
     options.screenshotFolder = arguments[shots + 1];
+  options.verbose = arguments.contains(QStringLiteral("--verbose"));
+  const qsizetype trace = arguments.indexOf(QStringLiteral("--trace"));
+  if (trace >= 0 && trace + 1 < arguments.size())
+    options.traceFile = arguments[trace + 1];
   return options;
 }
 
@@ -96,6 +104,14 @@ int runApplication(int argc, char** argv) {
   GuiTransportHooks hooks(&window, [&window](const QString& text) { window.showNotice(text); });
   QObject::connect(&window, &MainWindow::aboutToStopLink, &hooks, &GuiTransportHooks::shutDown);
   session.setTransportHooks(hooks.hooks());
+  // Why the device is not reached goes to the status line, and the log.
+  EventLogOptions log;
+  log.verbose = options.verbose;
+  startEventLog(log);
+  session.link().lastFailure().setListener(
+      [&hooks](const std::string& text) { hooks.notice(text); });
+  if (!options.traceFile.isEmpty() && !session.link().trace().open(options.traceFile.toStdString()))
+    std::fprintf(stderr, "kv816: cannot write the trace %s\n", qPrintable(options.traceFile));
   QObject::connect(&instance, &SingleInstance::raiseRequested, &window,
                    [&window] { raise(window); });
   window.initialise();

@@ -15,10 +15,14 @@ struct StartOptions {
   bool demoByDefault = false;
   // Save PNGs of the main window in each language into this folder, then quit.
   QString screenshotFolder;
+  // Debug lines in the log file, and the log on standard error.
+  bool verbose = false;
+  // Record every frame to and from the device in this file.
+  QString traceFile;
 };
 
-// Parses the program's arguments ("--demo-by-default", "--screenshots DIR"); unknown ones
-// are ignored.
+// Parses the program's arguments ("--demo-by-default", "--screenshots DIR", "--verbose",
+// "--trace FILE"); unknown ones are ignored.
 StartOptions parseStartOptions(const QStringList& arguments);
 
 // The platform locale number of a Qt locale: 0x0804 mainland Chinese, 0x0404 Taiwan,
