@@ -9,6 +9,7 @@
 #include "ctl/exit_codes.h"
 #include "ctl/response_command.h"
 #include "ctl/serve_command.h"
+#include "ctl/support_bundle_command.h"
 #include "i18n/language.h"
 
 namespace {
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
   addResponseCommand(app);
   addServeCommand(app, context);
   addDoctorCommand(app, context);
+  addSupportBundleCommand(app, context);
   try {
     app.parse(argc, argv);
   } catch (const CLI::RuntimeError& e) {

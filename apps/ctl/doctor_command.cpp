@@ -36,13 +36,17 @@ class Report {
 public:
   void line(Verdict verdict, const std::string& check, const std::string& text) {
     static constexpr const char* NAMES[] = {"OK  ", "WARN", "FAIL"};
-    std::printf("%s %-14s %s\n", NAMES[static_cast<int>(verdict)], check.c_str(), text.c_str());
+    char head[32];
+    std::snprintf(head, sizeof head, "%s %-14s ", NAMES[static_cast<int>(verdict)], check.c_str());
+    text_ += head + text + "\n";
     failed_ |= verdict == Verdict::Fail;
   }
   bool failed() const { return failed_; }
+  const std::string& text() const { return text_; }
 
 private:
   bool failed_ = false;
+  std::string text_;
 };
 
 bool canReadWrite(const std::string& path) {
@@ -208,18 +212,25 @@ void checkInstanceLock(Report& report) {
 
 } // namespace
 
+std::string doctorReport(CtlContext& context, bool& failed) {
+  Report report;
+  checkSerialPorts(report);
+  checkUsb(report);
+  checkNetwork(report, context);
+  checkFolders(report);
+  checkInstanceLock(report);
+  failed = report.failed();
+  return report.text();
+}
+
 void addDoctorCommand(CLI::App& app, CtlContext& context) {
   CLI::App* doctor = app.add_subcommand(
       "doctor", "Check ports, USB permissions, the udev rule, network and folders (sends nothing)");
   doctor->callback([&context] {
     context.run = [&context] {
-      Report report;
-      checkSerialPorts(report);
-      checkUsb(report);
-      checkNetwork(report, context);
-      checkFolders(report);
-      checkInstanceLock(report);
-      return report.failed() ? EXIT_LINK : EXIT_OK;
+      bool failed = false;
+      std::fputs(doctorReport(context, failed).c_str(), stdout);
+      return failed ? EXIT_LINK : EXIT_OK;
     };
   });
 }

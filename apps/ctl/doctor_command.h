@@ -3,6 +3,8 @@
 // is sent): serial ports, USB devices and the udev rule, network interfaces and where
 // discovery would ask, the settings and log folders, the single-instance lock.
 
+#include <string>
+
 namespace CLI {
 class App;
 }
@@ -12,5 +14,7 @@ namespace kv816 {
 struct CtlContext;
 
 void addDoctorCommand(CLI::App& app, CtlContext& context);
+// The checks' lines; `failed` when one of them failed.
+std::string doctorReport(CtlContext& context, bool& failed);
 
 } // namespace kv816
