@@ -30,8 +30,11 @@ void ParameterTable::setParameter(int index, int32_t value) {
     return;
   // Sequentially consistent with the clear-then-recheck in applyEcho: an echo handled
   // meanwhile sees this value or clears the mark before this store sets it.
-  records_[index].value.store(value, seq_cst);
-  records_[index].mustSend.store(1, seq_cst);
+  ParameterRecord& r = records_[index];
+  r.editsBegun.fetch_add(1, seq_cst);
+  r.value.store(value, seq_cst);
+  r.mustSend.store(1, seq_cst);
+  r.editsDone.fetch_add(1, seq_cst);
 }
 
 bool ParameterTable::copyIfChanged(int index, int32_t value) {
@@ -57,8 +60,22 @@ void ParameterTable::applyEcho(int index, uint16_t echoed) {
 void ParameterTable::applyReport(int index, uint16_t reported) {
   if (!isValidIndex(index))
     return;
-  records_[index].value.store(reported, relaxed);
-  records_[index].uiRefresh.store(1, relaxed);
+  ParameterRecord& r = records_[index];
+  r.uiRefresh.store(1, relaxed);
+  // A report can answer a read sent before the user's edit: storing it would send the old
+  // value back to the device in place of the edit. A pending or half-stored edit wins; its
+  // echo settles it.
+  const uint32_t begun = r.editsBegun.load(seq_cst);
+  if (begun != r.editsDone.load(seq_cst) || r.mustSend.load(seq_cst) != 0)
+    return;
+  int32_t seen = r.value.load(seq_cst);
+  if (!r.value.compare_exchange_strong(seen, reported, seq_cst))
+    return;
+  // An edit began after the check: give back what it may have stored.
+  if (r.editsBegun.load(seq_cst) != begun) {
+    int32_t stored = reported;
+    r.value.compare_exchange_strong(stored, seen, seq_cst);
+  }
 }
 
 void ParameterTable::countTransmission(int index) {

@@ -30,6 +30,10 @@ struct ParameterRecord {
   std::atomic<int32_t> uiRefresh{0};
   std::atomic<int32_t> mustSend{0};
   std::atomic<int32_t> mustRead{0};
+  // setParameter counts each edit when it begins and when it has stored value and mark, so
+  // a report handled on another thread can tell an edit in flight from a settled value.
+  std::atomic<uint32_t> editsBegun{0};
+  std::atomic<uint32_t> editsDone{0};
 };
 
 class ParameterTable {
@@ -63,8 +67,9 @@ public:
   // Receive side. Indexes outside the table are ignored.
   // A write echo clears the send mark only when it confirms the value in the table now.
   void applyEcho(int index, uint16_t echoed);
-  // A value report stores the 16-bit value and marks it for the pages; a pending edit stays
-  // pending.
+  // A value report stores the 16-bit value and marks it for the pages. An entry with a
+  // pending edit keeps the edit's value (only the mark for the pages is set): the report may
+  // answer a read sent before the edit, and the edit's echo confirms what the device holds.
   void applyReport(int index, uint16_t reported);
 
   // Worker side, write pass: counts one transmission of a marked entry. The 11th

@@ -82,13 +82,15 @@ bool deviceOwned(int index) {
          (index >= IDX_METER_FIRST && index < IDX_METER_FIRST + METER_WORD_COUNT);
 }
 
-// The written entries whose read-back differs from the file.
+// The written entries whose read-back differs from the file. An entry still marked to send
+// keeps the table's value through the read, so it counts as unconfirmed.
 std::vector<int> differingEntries(const ParameterTable& table, const std::vector<int32_t>& values) {
   std::vector<int> differing;
   const int last = std::min(static_cast<int>(values.size()) - 1, PARAM_COUNT);
   for (int i = 0; i < last; ++i) {
     if (!skipped(i) && !deviceOwned(i) &&
-        table.wireValue(i) != static_cast<uint16_t>(values[static_cast<size_t>(i)]))
+        (table.mustSend(i) ||
+         table.wireValue(i) != static_cast<uint16_t>(values[static_cast<size_t>(i)])))
       differing.push_back(i);
   }
   return differing;

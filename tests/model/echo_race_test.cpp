@@ -47,5 +47,41 @@ TEST(ParameterTableEchoRace, AnEditDuringTheEchoOfTheOldValueStaysMarked) {
   EXPECT_EQ(lost, 0) << "after " << rounds << " rounds";
 }
 
+// A report of the device's old word handled while the user stores a new value must neither
+// replace the value nor leave it unmarked: either would send the old word back.
+TEST(ParameterTableEchoRace, AnEditDuringAReportOfTheOldValueKeepsItsValue) {
+  constexpr int INDEX = 200;
+  ParameterTable table;
+  std::atomic<int> round{0};
+  std::atomic<int> reported{0};
+  std::atomic<bool> stop{false};
+  std::thread receiver([&] {
+    for (int r = 1;; ++r) {
+      while (round.load() < r)
+        if (stop.load())
+          return;
+      table.applyReport(INDEX, 1);
+      reported.store(r);
+    }
+  });
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+  int lost = 0;
+  int rounds = 0;
+  while (lost == 0 && std::chrono::steady_clock::now() < end) {
+    table.setParameter(INDEX, 1);
+    table.applyEcho(INDEX, 1); // settled: the report may now be taken
+    round.store(++rounds);
+    for (int spin = rounds % 97; spin > 0; --spin)
+      std::atomic_signal_fence(std::memory_order_seq_cst);
+    table.setParameter(INDEX, 2);
+    while (reported.load() < rounds)
+      std::this_thread::yield();
+    lost += table.value(INDEX) != 2 || !table.mustSend(INDEX);
+  }
+  stop.store(true);
+  receiver.join();
+  EXPECT_EQ(lost, 0) << "after " << rounds << " rounds";
+}
+
 } // namespace
 } // namespace kv816

@@ -63,12 +63,17 @@ TEST_F(ParameterTableTest, NegativeValueTravelsAsLow16BitsAndReadsBackUnsigned) 
   EXPECT_TRUE(table->uiRefresh(24));
 }
 
-TEST_F(ParameterTableTest, ReportKeepsAPendingEditPending) {
+// A report of the old value (a read answered just before the edit reached the device) must
+// not replace the edit: the write pass would otherwise send the old value back.
+TEST_F(ParameterTableTest, ReportLeavesAPendingEditToBeSent) {
   table->setParameter(716, 1);
   table->applyReport(716, 0);
-  EXPECT_EQ(table->value(716), 0);
+  EXPECT_EQ(table->value(716), 1);
   EXPECT_TRUE(table->mustSend(716));
-  EXPECT_TRUE(table->uiRefresh(716));
+  EXPECT_TRUE(table->uiRefresh(716)); // still counts as reported for a full read
+  table->applyEcho(716, 1);
+  table->applyReport(716, 0); // settled: the device's word is taken again
+  EXPECT_EQ(table->value(716), 0);
 }
 
 TEST_F(ParameterTableTest, IndexesOutsideTheTableChangeNothing) {
