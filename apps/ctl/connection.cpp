@@ -164,8 +164,8 @@ void DeviceConnection::reportNotRunning(const std::string& name) const {
     break;
   default:
     if (const LinkFailure failure = worker_->link().lastFailure().get())
-      std::fprintf(stderr, "kv816ctl: no device on the %s link within %d s: %s\n", name.c_str(),
-                   seconds, describeLinkFailure(failure).c_str());
+      std::fprintf(stderr, "kv816ctl: no device answered on the %s link within %d s: %s\n",
+                   name.c_str(), seconds, describeLinkFailure(failure).c_str());
     else
       std::fprintf(stderr, "kv816ctl: no device answered on the %s link within %d s\n",
                    name.c_str(), seconds);

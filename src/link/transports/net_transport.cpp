@@ -65,9 +65,13 @@ bool NetTransport::open() {
 // Until a module is free or linked to this computer; false once the worker stops.
 bool NetTransport::waitForModule() {
   while (!discovery_.moduleAvailable()) {
+    // A module that answered before and then failed (silent, refused) keeps that reason.
+    const LinkError before = link_.lastFailure().get().error;
+    const bool keep = before != LinkError::None && before != LinkError::NotFound &&
+                      before != LinkError::AddressNotAllowed;
     if (discovery_.datagramsRefused() > 0)
       link_.lastFailure().set({LinkError::AddressNotAllowed, settings_.broadcastAddress});
-    else
+    else if (!keep)
       link_.lastFailure().set(
           {LinkError::NotFound, "no module answered at " + settings_.broadcastAddress});
     if (!pause_.pauseFor(MODULE_POLL))
