@@ -205,6 +205,7 @@ enum class Text : int {
   SideFile,         // Compare column: the show file
   SideDevice,       // Compare column: the device
   Discard,          // Button: drop the changes
+  NoDifferences,    // Compare: the two sides agree
   CancelButton,     // Button: go back
 };
 

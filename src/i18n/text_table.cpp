@@ -202,6 +202,7 @@ constexpr std::array<TextTriple, TEXT_COUNT> TEXTS{{
     {Text::SideFile, "文件", "檔案", "file"},
     {Text::SideDevice, "设备", "設備", "device"},
     {Text::Discard, "不保存", "不保存", "Discard"},
+    {Text::NoDifferences, "没有差异", "沒有差異", "No differences"},
     {Text::CancelButton, "取消", "取消", "Cancel"},
 }};
 

@@ -22,7 +22,10 @@ QMessageBox::StandardButtons buttonsOf(MessageKind kind) {
 
 MessageButton showMessageBox(QWidget* owner, MessageKind kind, const QString& text,
                              const QString& caption) {
-  const QString title = caption.isEmpty() && owner ? owner->window()->windowTitle() : caption;
+  // The program's name only: the show's name and unsaved mark after it are not a caption.
+  const QString title = caption.isEmpty() && owner
+                            ? owner->window()->windowTitle().section(QStringLiteral(" — "), 0, 0)
+                            : caption;
   QMessageBox box(kind == MessageKind::Ok ? QMessageBox::Information : QMessageBox::Question, title,
                   text, buttonsOf(kind), owner);
   switch (box.exec()) {

@@ -8,6 +8,7 @@
 #include "ui/shell/app_icon.h"
 #include "ui/shell/device_session.h"
 #include "ui/shell/program_commands.h"
+#include "ui/shell/show_controller.h"
 #include "ui/shell/tab_layout.h"
 #include "ui/shell/tab_row.h"
 
@@ -58,7 +59,9 @@ MainWindow::MainWindow(DeviceSession& session, const PageFactory& pages, QWidget
     cell->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   }
   commands_ = new ProgramCommands(*this, session_);
+  show_ = new ShowController(*this, session_);
   buildMenus();
+  show_->buildMenus();
   pages_ = pages(tabArea_, session_.table(), edits_);
   edits_.addListener([this](const std::vector<int>& indexes, EditOrigin origin) {
     editsApplied(indexes, origin);
@@ -226,6 +229,7 @@ void MainWindow::layoutClient() {
 
 void MainWindow::showLinkStatus(int status) {
   lastLinkStatus_ = status;
+  show_->linkStatus(status);
   status_[0]->setText(
       uiText(status == LINK_FOUND ? Text::LinkStatusSuccessful : Text::LinkStatusSearching));
   const int type = session_.linkType();
@@ -264,7 +268,8 @@ void MainWindow::closeWithoutAsking() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (!exitConfirmed_ && !confirmExit()) {
+  // Unsaved show changes ask Save / Discard / Cancel in place of the plain exit question.
+  if (!exitConfirmed_ && !(show_->show().modified() ? show_->confirmDiscard() : confirmExit())) {
     event->ignore();
     return;
   }

@@ -27,6 +27,7 @@ namespace kv816 {
 
 class DeviceSession;
 class ProgramCommands;
+class ShowController;
 class TabRow;
 
 class MainWindow : public QMainWindow {
@@ -81,6 +82,8 @@ public:
   int shownPageNumber() const { return shownPage_; }
   DeviceSession& session() { return session_; }
   EditSession& edits() { return edits_; }
+  // The show files, the connection state indicator and the comparisons.
+  ShowController& showController() { return *show_; }
   // Closes as if the exit question had been answered Yes (the screenshot mode).
   void closeWithoutAsking();
 
@@ -125,6 +128,7 @@ private:
   EditSession edits_;
   PageSet pages_;
   ProgramCommands* commands_;
+  ShowController* show_;
   int ioMode_ = 1;
   int shownPage_ = 0;
   int lastLinkStatus_ = LINK_STARTING;

@@ -4,6 +4,7 @@
 #include "ui/controls/ui_text.h"
 #include "ui/shell/edit_step_name.h"
 #include "ui/shell/main_window.h"
+#include "ui/shell/show_controller.h"
 
 #include <QAction>
 #include <QMenu>
@@ -45,6 +46,7 @@ void MainWindow::clearEditHistory() {
 void MainWindow::editsApplied(const std::vector<int>& indexes, EditOrigin origin) {
   switch (origin) {
   case EditOrigin::Edit:
+    show_->edited();
     // The editing control already shows its value; the others (linked channels, other
     // pages) follow once the control's own handling is over.
     for (int index : indexes)
@@ -52,6 +54,7 @@ void MainWindow::editsApplied(const std::vector<int>& indexes, EditOrigin origin
     break;
   case EditOrigin::Undo:
   case EditOrigin::Redo:
+    show_->edited();
     for (int index : indexes)
       routeParameter(index);
     break;

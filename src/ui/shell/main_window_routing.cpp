@@ -4,6 +4,7 @@
 #include "model/parameter_table.h"
 #include "ui/shell/device_session.h"
 #include "ui/shell/main_window.h"
+#include "ui/shell/show_controller.h"
 
 namespace kv816 {
 
@@ -22,6 +23,7 @@ void MainWindow::handleNotify(Notify what, int arg) {
     // The table now holds the device's values (reconnect, preset recall): the history's
     // old values no longer describe it.
     clearEditHistory();
+    show_->readDone();
     break;
   case Notify::TaskDone:
     emit deviceReadDone();
