@@ -20,6 +20,8 @@ struct SkinPalette {
   static QColor faceDisabled() {
     return dark() ? QColor(0x2c, 0x2f, 0x33) : QColor(0xd4, 0xd6, 0xd9);
   }
+  // The unfilled track of a fader.
+  static QColor groove() { return dark() ? QColor(0x55, 0x59, 0x60) : QColor(0xd4, 0xd6, 0xd9); }
   static QColor border() { return dark() ? QColor(0x6a, 0x70, 0x79) : QColor(0x8a, 0x90, 0x99); }
   static QColor hover() { return QColor(0xff, 0xa5, 0x1f); }
   static QColor text() { return dark() ? QColor(0xe8, 0xe8, 0xe8) : QColor(0, 0, 0); }

@@ -272,7 +272,7 @@ void Slider::paintTrack(QPainter& painter) {
                      : QRectF(low, c - groove / 2, high - low, groove);
   };
   painter.setPen(Qt::NoPen);
-  painter.setBrush(SkinPalette::faceDisabled());
+  painter.setBrush(SkinPalette::groove());
   painter.drawRoundedRect(band(start, end), groove / 2, groove / 2);
   painter.setBrush(isEnabled() ? SkinPalette::faceOn() : SkinPalette::border());
   painter.drawRoundedRect(band(positionOf(defaultValue()), pos), groove / 2, groove / 2);
