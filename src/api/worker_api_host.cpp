@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "i18n/utf8.h"
 #include "link/full_read.h"
 #include "link/preset_tasks.h"
 #include "link/worker_session.h"
@@ -38,23 +39,6 @@ const char* linkName(const LinkConfig& config) {
   }
 }
 
-// UTF-16 names as UTF-8; the device's names hold single bytes.
-std::string toUtf8(const std::u16string& text) {
-  std::string out;
-  for (char16_t c : text) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
 } // namespace
 
 WorkerApiHost::WorkerApiHost(JobQueue& queue, LinkConfig config, TransportFactory factory,

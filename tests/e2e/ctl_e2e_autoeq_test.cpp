@@ -11,10 +11,10 @@
 #include <map>
 #include <memory>
 
-#include "ctl_process.h"
 #include "model/channel_layout.h"
 #include "model/parameter_table.h"
 #include "presets/preset_file.h"
+#include "pty_sim_test.h"
 #include "sim/state_json.h"
 
 namespace kv816::testing {
@@ -39,39 +39,15 @@ std::string measurementText(double modeDb, double fromHz = 10.0, double toHz = 2
   return text;
 }
 
-class AutoEqEndToEnd : public ::testing::Test {
+class AutoEqEndToEnd : public PtySimTest {
 protected:
+  AutoEqEndToEnd() : PtySimTest("autoeq-e2e") {}
   void SetUp() override {
-    folder = uniqueTempPath("autoeq-e2e");
-    fs::create_directories(folder);
-    ::setenv("KV816_CONFIG_DIR", (folder / "FileData").c_str(), 1);
-    ptyPath = (folder / "pty").string();
-    statePath = (folder / "state.json").string();
-    std::ofstream(path("modes.txt")) << measurementText(8.0);
-    std::ofstream(path("flat.txt")) << measurementText(0.0);
-    std::ofstream(path("narrow.txt")) << measurementText(8.0, 100.0, 8000.0);
+    PtySimTest::SetUp();
+    writeText("modes.txt", measurementText(8.0));
+    writeText("flat.txt", measurementText(0.0));
+    writeText("narrow.txt", measurementText(8.0, 100.0, 8000.0));
   }
-  void TearDown() override {
-    sim.stop();
-    fs::remove_all(folder);
-  }
-  void startSim() {
-    ASSERT_TRUE(sim.start({"--pty", ptyPath, "--state-file", statePath}));
-    ASSERT_TRUE(sim.waitReady());
-  }
-  CtlRun ctl(std::vector<std::string> args) {
-    std::vector<std::string> all{"--link", "serial", "--port", ptyPath};
-    all.insert(all.end(), args.begin(), args.end());
-    return runCtl(all);
-  }
-  DeviceState finalState() {
-    EXPECT_EQ(sim.stop(), 0);
-    DeviceState state;
-    std::string error;
-    EXPECT_TRUE(stateFromJson(readFile(statePath), state, error)) << error;
-    return state;
-  }
-  std::string path(const std::string& name) const { return (folder / name).string(); }
 
   // index -> word of every band the printed fit sets.
   static std::map<int, int32_t> printedWords(const std::string& json) {
@@ -87,11 +63,6 @@ protected:
     }
     return words;
   }
-
-  fs::path folder;
-  std::string ptyPath;
-  std::string statePath;
-  SimProcess sim;
 };
 
 // A dry run writes nothing; the real run leaves the device holding exactly the printed

@@ -8,12 +8,12 @@
 #include <fstream>
 #include <memory>
 
-#include "ctl_process.h"
 #include "model/channel_layout.h"
 #include "model/encodings.h"
 #include "model/parameter_table.h"
 #include "presets/filter_text_export.h"
 #include "presets/preset_file.h"
+#include "pty_sim_test.h"
 #include "sim/state_json.h"
 
 namespace kv816::testing {
@@ -31,39 +31,12 @@ constexpr const char* FILTERS = "Preamp: -3.04 dB\n"
                                 "Filter 4: ON NO Fc 300 Hz\n"
                                 "Filter 5: OFF PK Fc 3000 Hz Gain 20 dB Q 1\n";
 
-class PeqEndToEnd : public ::testing::Test {
+class PeqEndToEnd : public PtySimTest {
 protected:
+  PeqEndToEnd() : PtySimTest("peq-e2e") {}
   void SetUp() override {
-    folder = uniqueTempPath("peq-e2e");
-    fs::create_directories(folder);
-    ::setenv("KV816_CONFIG_DIR", (folder / "FileData").c_str(), 1);
-    ptyPath = (folder / "pty").string();
-    statePath = (folder / "state.json").string();
+    PtySimTest::SetUp();
     writeText("filters.txt", FILTERS);
-  }
-  void TearDown() override {
-    sim.stop();
-    fs::remove_all(folder);
-  }
-  void startSim() {
-    ASSERT_TRUE(sim.start({"--pty", ptyPath, "--state-file", statePath}));
-    ASSERT_TRUE(sim.waitReady());
-  }
-  CtlRun ctl(std::vector<std::string> args) {
-    std::vector<std::string> all{"--link", "serial", "--port", ptyPath};
-    all.insert(all.end(), args.begin(), args.end());
-    return runCtl(all);
-  }
-  DeviceState finalState() {
-    EXPECT_EQ(sim.stop(), 0);
-    DeviceState state;
-    std::string error;
-    EXPECT_TRUE(stateFromJson(readFile(statePath), state, error)) << error;
-    return state;
-  }
-  std::string path(const std::string& name) const { return (folder / name).string(); }
-  void writeText(const std::string& name, const std::string& text) const {
-    std::ofstream(path(name), std::ios::binary) << text;
   }
 
   // What the import must make of FILTERS on output 2, from the factory defaults.
@@ -94,11 +67,6 @@ protected:
     }
     return block;
   }
-
-  fs::path folder;
-  std::string ptyPath;
-  std::string statePath;
-  SimProcess sim;
 };
 
 TEST_F(PeqEndToEnd, ImportReachesTheDeviceAndExportReadsItBack) {

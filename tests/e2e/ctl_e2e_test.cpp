@@ -8,11 +8,11 @@
 #include <random>
 #include <sstream>
 
-#include "ctl_process.h"
 #include "model/channel_layout.h"
 #include "model/parameter_table.h"
 #include "presets/preset_codec.h"
 #include "presets/preset_file.h"
+#include "pty_sim_test.h"
 #include "sim/state_json.h"
 
 namespace kv816::testing {
@@ -20,41 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class CtlEndToEnd : public ::testing::Test {
+class CtlEndToEnd : public PtySimTest {
 protected:
-  void SetUp() override {
-    folder = uniqueTempPath("ctl-e2e");
-    fs::create_directories(folder);
-    // Settings of this test only: no Configuration.ini from the build tree is read.
-    ::setenv("KV816_CONFIG_DIR", (folder / "FileData").c_str(), 1);
-    ptyPath = (folder / "pty").string();
-    statePath = (folder / "state.json").string();
-  }
-  void TearDown() override {
-    sim.stop();
-    fs::remove_all(folder);
-  }
-
-  void startSim(std::vector<std::string> extra = {}) {
-    std::vector<std::string> args{"--pty", ptyPath, "--state-file", statePath};
-    args.insert(args.end(), extra.begin(), extra.end());
-    ASSERT_TRUE(sim.start(args));
-    ASSERT_TRUE(sim.waitReady());
-  }
-  CtlRun ctl(std::vector<std::string> args) {
-    std::vector<std::string> all{"--link", "serial", "--port", ptyPath};
-    all.insert(all.end(), args.begin(), args.end());
-    return runCtl(all);
-  }
-  // Stops the simulator and reads the state it wrote.
-  DeviceState finalState() {
-    EXPECT_EQ(sim.stop(), 0);
-    DeviceState state;
-    std::string error;
-    EXPECT_TRUE(stateFromJson(readFile(statePath), state, error)) << error;
-    return state;
-  }
-  std::string path(const std::string& name) const { return (folder / name).string(); }
+  CtlEndToEnd() : PtySimTest("ctl-e2e") {}
 
   // A preset file whose values differ from the simulator's.
   std::vector<int32_t> writeFile(const std::string& name, int32_t modelId = DEVICE_ID,
@@ -79,11 +47,6 @@ protected:
     return index == IDX_DEVICE_ID || index == IDX_CURRENT_PRESET ||
            (index >= IDX_METER_FIRST && index < IDX_METER_FIRST + METER_WORD_COUNT);
   }
-
-  fs::path folder;
-  std::string ptyPath;
-  std::string statePath;
-  SimProcess sim;
 };
 
 TEST_F(CtlEndToEnd, ExportWritesTheSimulatorsTable) {

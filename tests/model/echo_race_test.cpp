@@ -1,10 +1,12 @@
-// An edit that lands while the receive thread handles the echo of the previous value must
-// keep its send mark: otherwise the new value is never sent and the device keeps the old one.
+// The receive thread handles an echo or a report of the previous value while the user stores
+// a new one. The new value must keep both its value and its send mark: otherwise it is
+// never sent, or the old value is sent in its place, and the device keeps the old one.
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "model/parameter_table.h"
@@ -12,75 +14,56 @@
 namespace kv816 {
 namespace {
 
-TEST(ParameterTableEchoRace, AnEditDuringTheEchoOfTheOldValueStaysMarked) {
-  constexpr int INDEX = 100;
-  ParameterTable table;
+// Rounds of: `prepare` on the GUI thread, then the receiver's `receive` racing the edit of
+// value 2, for up to 1.5 s or until an edit is lost. Returns the rounds that lost it.
+int lostEdits(ParameterTable& table, int index, const std::function<void()>& prepare,
+              const std::function<void()>& receive) {
   std::atomic<int> round{0};
-  std::atomic<int> echoed{0};
+  std::atomic<int> handled{0};
   std::atomic<bool> stop{false};
-  // The receive thread: one echo of value 1 per round.
   std::thread receiver([&] {
     for (int r = 1;; ++r) {
       while (round.load() < r)
         if (stop.load())
           return;
-      table.applyEcho(INDEX, 1);
-      echoed.store(r);
+      receive();
+      handled.store(r);
     }
   });
-  // The GUI thread: value 1 is on its way, value 2 is typed while its echo comes back.
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
   int lost = 0;
   int rounds = 0;
   while (lost == 0 && std::chrono::steady_clock::now() < end) {
-    table.setParameter(INDEX, 1);
+    prepare();
     round.store(++rounds);
     for (int spin = rounds % 97; spin > 0; --spin)
       std::atomic_signal_fence(std::memory_order_seq_cst); // vary the moment of the edit
-    table.setParameter(INDEX, 2);
-    while (echoed.load() < rounds)
+    table.setParameter(index, 2);
+    while (handled.load() < rounds)
       std::this_thread::yield();
-    lost += table.value(INDEX) == 2 && !table.mustSend(INDEX);
+    lost += table.value(index) != 2 || !table.mustSend(index);
   }
   stop.store(true);
   receiver.join();
-  EXPECT_EQ(lost, 0) << "after " << rounds << " rounds";
+  return lost;
 }
 
-// A report of the device's old word handled while the user stores a new value must neither
-// replace the value nor leave it unmarked: either would send the old word back.
-TEST(ParameterTableEchoRace, AnEditDuringAReportOfTheOldValueKeepsItsValue) {
-  constexpr int INDEX = 200;
+TEST(ParameterTableEchoRace, AnEditDuringTheEchoOfTheOldValueStaysMarked) {
   ParameterTable table;
-  std::atomic<int> round{0};
-  std::atomic<int> reported{0};
-  std::atomic<bool> stop{false};
-  std::thread receiver([&] {
-    for (int r = 1;; ++r) {
-      while (round.load() < r)
-        if (stop.load())
-          return;
-      table.applyReport(INDEX, 1);
-      reported.store(r);
-    }
-  });
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
-  int lost = 0;
-  int rounds = 0;
-  while (lost == 0 && std::chrono::steady_clock::now() < end) {
-    table.setParameter(INDEX, 1);
-    table.applyEcho(INDEX, 1); // settled: the report may now be taken
-    round.store(++rounds);
-    for (int spin = rounds % 97; spin > 0; --spin)
-      std::atomic_signal_fence(std::memory_order_seq_cst);
-    table.setParameter(INDEX, 2);
-    while (reported.load() < rounds)
-      std::this_thread::yield();
-    lost += table.value(INDEX) != 2 || !table.mustSend(INDEX);
-  }
-  stop.store(true);
-  receiver.join();
-  EXPECT_EQ(lost, 0) << "after " << rounds << " rounds";
+  // Value 1 is on its way; its echo comes back while 2 is typed.
+  EXPECT_EQ(lostEdits(
+                table, 100, [&] { table.setParameter(100, 1); }, [&] { table.applyEcho(100, 1); }),
+            0);
+}
+
+TEST(ParameterTableEchoRace, AnEditDuringAReportOfTheOldValueKeepsItsValue) {
+  ParameterTable table;
+  // Value 1 is settled; a read answered with it arrives while 2 is typed.
+  const auto settle = [&] {
+    table.setParameter(200, 1);
+    table.applyEcho(200, 1);
+  };
+  EXPECT_EQ(lostEdits(table, 200, settle, [&] { table.applyReport(200, 1); }), 0);
 }
 
 } // namespace
