@@ -12,6 +12,7 @@
 #include "ui/shell/main_window.h"
 #include "ui/shell/program_commands.h"
 #include "ui/shell/qt_translations.h"
+#include "ui/shell/show_controller.h"
 #include "ui/shell/tab_layout.h"
 
 #include <QKeySequence>
@@ -142,6 +143,7 @@ void MainWindow::refreshLanguage() {
   // The status line keeps the last reported state, now in the new language.
   if (session_.isRunning())
     showLinkStatus(lastLinkStatus_);
+  show_->relabel();
 }
 
 void MainWindow::setLanguage(LanguageIndex language) {
