@@ -322,8 +322,9 @@ void expectHonest(const Tally& t, const char* link) {
     std::printf("  failed with exit 2: %s", f.c_str());
   EXPECT_TRUE(t.falseSuccesses.empty()) << ::testing::PrintToString(t.falseSuccesses);
   EXPECT_TRUE(t.badFailures.empty()) << ::testing::PrintToString(t.badFailures);
-  if (longForm())
+  if (longForm()) {
     EXPECT_GE(100 * t.succeeded, SUCCESS_GOAL_PERCENT * t.runs);
+  }
 }
 
 TEST_F(CtlFaults, EveryCommandOverThePtyIsRightOrFailsWithExit2) {

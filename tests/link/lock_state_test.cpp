@@ -73,8 +73,9 @@ TEST_F(LockState, TheLockStateIsKnownOnlyOnceTheDeviceHasToldIt) {
     ASSERT_TRUE(events.waitFor([&] { return result.load() >= 0; }, 15s));
     EXPECT_EQ(result.load() == 1, c.known);
     EXPECT_EQ(countSent(cmd::INFO) - requestsBefore, c.requests);
-    if (c.known)
+    if (c.known) {
       EXPECT_EQ(worker->link().deviceInfo().lockMask.load() != 0, c.locked);
+    }
   }
 }
 

@@ -92,8 +92,9 @@ TEST(Keyboard, EveryFaderEditListAndStripButtonHasATooltipInEachLanguage) {
     const QString english = QStringLiteral("Drag or use the arrow keys");
     for (const QWidget* w : controls) {
       EXPECT_FALSE(w->toolTip().isEmpty()) << w->objectName().toStdString();
-      if (language != LanguageIndex::English)
+      if (language != LanguageIndex::English) {
         EXPECT_FALSE(w->toolTip().startsWith(english)) << w->objectName().toStdString();
+      }
     }
   }
 }
@@ -161,8 +162,9 @@ TEST(Keyboard, MenuMnemonicsAreThereAndDistinct) {
       std::set<QChar> entries;
       for (const QAction* action : menu->actions()) {
         const QChar letter = mnemonicOf(action->text());
-        if (!letter.isNull())
+        if (!letter.isNull()) {
           EXPECT_TRUE(entries.insert(letter).second) << action->text().toStdString();
+        }
       }
     }
   }
