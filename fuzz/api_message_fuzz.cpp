@@ -11,9 +11,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "api/fake_api_host.h"
 #include "api/osc_codec.h"
 #include "api/rpc_handler.h"
-#include "api/fake_api_host.h"
 #include "fuzz_check.h"
 
 namespace {
