@@ -244,7 +244,7 @@ std::vector<Command> CtlFaults::commands(int seed) {
          std::istringstream lines(r.out);
          std::string line;
          for (int p = 1; p <= PRESET_COUNT; ++p) {
-           char head[8];
+           char head[16];
            std::snprintf(head, sizeof head, "%c%2d  ", p == d.currentPreset ? '*' : ' ', p);
            const std::string want = head + rightTrimmed(d.presets[static_cast<size_t>(p - 1)].name);
            if (!std::getline(lines, line) || rightTrimmed(line) != want)
