@@ -1,10 +1,12 @@
 // Runs the real kv816ctl and checks what its response command writes.
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -85,7 +87,16 @@ protected:
     GTEST_SKIP() << "kv816ctl path not configured";
 #endif
   }
-  std::string dir = ::testing::TempDir();
+  void TearDown() override {
+    std::filesystem::remove_all(dir);
+  }
+  // A folder of this test process: ctest runs the cases of this fixture side by side.
+  std::string dir = [] {
+    const std::string path =
+        ::testing::TempDir() + "kv816ctl_response_" + std::to_string(::getpid()) + "/";
+    std::filesystem::create_directories(path);
+    return path;
+  }();
   std::string log = dir + "kv816ctl_response.log";
 };
 
