@@ -63,8 +63,8 @@ TEST(CtlOpenFailure, EachCauseIsNamedWithItsFixAndExitsTwo) {
        {"/nonexistent/kv816-port: not found"}},
       {{"--link", "serial", "--port", plainFile}, {plainFile + ": not a serial device"}},
       {{"--link", "serial", "--port", held.path()}, {held.path() + ": busy", holder}},
-      {{"--link", "net", "--net-address", "10.20.30.40", "--local-udp-port", "0"},
-       {"10.20.30.40: address not allowed", "KV816_LOOPBACK_ONLY"}},
+      {{"--link", "net", "--net-address", "192.0.2.40", "--local-udp-port", "0"},
+       {"192.0.2.40: address not allowed", "KV816_LOOPBACK_ONLY"}},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = c.link;
