@@ -19,11 +19,17 @@ constexpr double SMOOTHING_SAMPLE_OCTAVES = 1.0 / 96.0;
 // A dip narrower than half this many octaves leaves the running median untouched.
 constexpr double DIP_MEDIAN_OCTAVES = 1.0;
 
-EqFitResult failure(std::string message) {
+EqFitResult failure(EqFitFailure kind, std::string message) {
   EqFitResult r;
+  r.failure = kind;
   r.error = std::move(message);
   return r;
 }
+
+struct OptionProblem {
+  EqFitFailure kind = EqFitFailure::None;
+  std::string message;
+};
 
 std::string hz(double f) {
   char text[32];
@@ -31,31 +37,33 @@ std::string hz(double f) {
   return text;
 }
 
-std::string checkOptions(const Measurement& m, const EqFitOptions& o) {
+OptionProblem checkOptions(const Measurement& m, const EqFitOptions& o) {
+  using F = EqFitFailure;
   if (m.frequencies.size() < 2) {
-    return "no measurement: load one first";
+    return {F::NoMeasurement, "no measurement: load one first"};
   }
   if (!(o.fromHz >= BAND_FREQ_MIN && o.toHz <= BAND_FREQ_MAX && o.fromHz * 2.0 <= o.toHz)) {
-    return "the range must lie within 20-20000 Hz and span an octave at least";
+    return {F::RangeLimits, "the range must lie within 20-20000 Hz and span an octave at least"};
   }
   if (o.fromHz < m.frequencies.front() || o.toHz > m.frequencies.back()) {
-    return "the range " + hz(o.fromHz) + "-" + hz(o.toHz) + " Hz is outside the measurement (" +
-           hz(m.frequencies.front()) + "-" + hz(m.frequencies.back()) + " Hz)";
+    return {F::RangeOutsideMeasurement,
+            "the range " + hz(o.fromHz) + "-" + hz(o.toHz) + " Hz is outside the measurement (" +
+                hz(m.frequencies.front()) + "-" + hz(m.frequencies.back()) + " Hz)"};
   }
   if (o.bandCount && (*o.bandCount < 1 || *o.bandCount > PEQ_BAND_COUNT)) {
-    return "the number of bands must be 1 to 10";
+    return {F::BandCount, "the number of bands must be 1 to 10"};
   }
   if (!(o.maxBoostDb >= 0.0 && o.maxBoostDb <= EQ_FIT_MAX_BOOST_DB)) {
-    return "the maximum boost must be 0 to 6 dB";
+    return {F::MaxBoost, "the maximum boost must be 0 to 6 dB"};
   }
   if (!(o.qMin >= BAND_Q_MIN && o.qMax <= BAND_Q_MAX && o.qMin < o.qMax)) {
-    return "the Q range must lie within 0.4-128 with its low end below its high end";
+    return {F::QRange, "the Q range must lie within 0.4-128 with its low end below its high end"};
   }
   if (o.smoothing != 0 && o.smoothing != 3 && o.smoothing != 6 && o.smoothing != 12) {
-    return "smoothing must be 0 (none), 12, 6 or 3 (1/N octave)";
+    return {F::Smoothing, "smoothing must be 0 (none), 12, 6 or 3 (1/N octave)"};
   }
   if (o.levelOffsetDb && !std::isfinite(*o.levelOffsetDb)) {
-    return "the level offset must be a number";
+    return {F::LevelOffset, "the level offset must be a number"};
   }
   return {};
 }
@@ -183,16 +191,18 @@ std::vector<int> freeBands(const ParameterTable& table, int channel,
 EqFitResult fitEq(const ParameterTable& table, int channel, const Measurement& measurement,
                   const TargetCurve& target, const EqFitOptions& options) {
   if (!isValidChannel(channel)) {
-    return failure("no such channel");
+    return failure(EqFitFailure::NoChannel, "no such channel");
   }
-  if (const std::string problem = checkOptions(measurement, options); !problem.empty()) {
-    return failure(problem);
+  if (OptionProblem problem = checkOptions(measurement, options);
+      problem.kind != EqFitFailure::None) {
+    return failure(problem.kind, std::move(problem.message));
   }
   std::vector<int> slots = freeBands(table, channel, options.locked);
   const size_t wanted = options.bandCount ? static_cast<size_t>(*options.bandCount) : slots.size();
   if (slots.empty() || slots.size() < wanted) {
-    return failure("only " + std::to_string(slots.size()) +
-                   " bands are free (switched off or flat, and not locked)");
+    return failure(EqFitFailure::TooFewFreeBands,
+                   "only " + std::to_string(slots.size()) +
+                       " bands are free (switched off or flat, and not locked)");
   }
   slots.resize(wanted);
 
@@ -205,7 +215,7 @@ EqFitResult fitEq(const ParameterTable& table, int channel, const Measurement& m
   }
   if (std::any_of(result.target.begin(), result.target.end(),
                   [](double v) { return std::isnan(v); })) {
-    return failure("the target does not cover the range");
+    return failure(EqFitFailure::TargetCoverage, "the target does not cover the range");
   }
   const bool align = !options.levelOffsetDb;
   const double offset = options.levelOffsetDb.value_or(0.0);
@@ -213,7 +223,8 @@ EqFitResult fitEq(const ParameterTable& table, int channel, const Measurement& m
   std::vector<double> before = residualOf(result.measured, totalBefore, result.target, offset);
   result.rmsBeforeDb = std::sqrt(meanSquareOf(before, align));
   if (result.rmsBeforeDb < EQ_FIT_FLAT_RMS_DB) {
-    return failure("the measurement is within 0.5 dB RMS of the target already; nothing to fit");
+    return failure(EqFitFailure::AlreadyFlat,
+                   "the measurement is within 0.5 dB RMS of the target already; nothing to fit");
   }
 
   // The channel as the fit leaves it except for its bands: equaliser on, fitted bands off.
@@ -264,7 +275,8 @@ EqFitResult fitEq(const ParameterTable& table, int channel, const Measurement& m
   const std::vector<double> after = residualOf(result.measured, totalAfter, result.target, offset);
   result.rmsAfterDb = std::sqrt(meanSquareOf(after, align));
   if (result.bands.empty() || !(result.rmsAfterDb < result.rmsBeforeDb)) {
-    return failure("no band setting the device can store lowers the error; nothing changed");
+    return failure(EqFitFailure::NoImprovement,
+                   "no band setting the device can store lowers the error; nothing changed");
   }
 
   result.levelOffsetDb =

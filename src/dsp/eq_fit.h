@@ -58,9 +58,28 @@ struct EqFitWord {
   int32_t value = 0;
 };
 
+// Why a fit was refused, so that a caller can say it in its own words and language.
+enum class EqFitFailure {
+  None,
+  NoChannel,
+  NoMeasurement,
+  RangeLimits, // not within 20-20000 Hz or narrower than an octave
+  RangeOutsideMeasurement,
+  BandCount, // not 1 to 10
+  MaxBoost,
+  QRange,
+  Smoothing,
+  LevelOffset,
+  TooFewFreeBands, // freeBands() has fewer than asked, or none
+  TargetCoverage,  // a target file that does not cover the range
+  AlreadyFlat,
+  NoImprovement,
+};
+
 struct EqFitResult {
   // Empty on success; otherwise why nothing may change (bands and words are then empty).
   std::string error;
+  EqFitFailure failure = EqFitFailure::None;
   int channel = -1;
   std::vector<EqFitBand> bands; // the bands the fit sets, in band order
   // Every word to write, in table order: the bands' words and, when the equaliser was

@@ -23,6 +23,7 @@ enum class EditSource : uint8_t {
   File,
   Remote,
   FilterText, // a channel's filters imported from text: linked channels follow
+  EqFit,      // a channel's equaliser fitted to a measurement: linked channels follow
 };
 
 // What a gesture edited. channel is 0..11 or -1 (several channels, or a global entry);

@@ -13,6 +13,6 @@ namespace kv816 {
 std::vector<ParameterEdit> eqFitEdits(const EqFitResult& fit);
 
 // The step's subject: the fit's channel and its parametric equaliser.
-EditSubject eqFitSubject(const EqFitResult& fit, EditSource source = EditSource::Page);
+EditSubject eqFitSubject(const EqFitResult& fit, EditSource source = EditSource::EqFit);
 
 } // namespace kv816

@@ -241,31 +241,39 @@ TEST(EqFit, BadInputChangesNothing) {
     const Measurement* measurement;
     std::function<void(EqFitOptions&)> change;
     const char* message;
+    EqFitFailure kind;
   };
+  using F = EqFitFailure;
   const Measurement none;
   const Measurement flat = generated([](double) { return 0.0; });
   const std::vector<Bad> cases = {
-      {"no measurement", table.get(), OUT1, &none, [](EqFitOptions&) {}, "no measurement"},
-      {"range outside", table.get(), OUT1, &narrow, [](EqFitOptions&) {}, "outside the meas"},
+      {"no measurement", table.get(), OUT1, &none, [](EqFitOptions&) {}, "no measurement",
+       F::NoMeasurement},
+      {"range outside", table.get(), OUT1, &narrow, [](EqFitOptions&) {}, "outside the meas",
+       F::RangeOutsideMeasurement},
       {"range reversed", table.get(), OUT1, &modes,
-       [](EqFitOptions& o) { o.fromHz = 1000, o.toHz = 500; }, "the range"},
-      {"no bands", table.get(), OUT1, &modes, [](EqFitOptions& o) { o.bandCount = 0; }, "1 to 10"},
+       [](EqFitOptions& o) { o.fromHz = 1000, o.toHz = 500; }, "the range", F::RangeLimits},
+      {"no bands", table.get(), OUT1, &modes, [](EqFitOptions& o) { o.bandCount = 0; }, "1 to 10",
+       F::BandCount},
       {"eleven bands", table.get(), OUT1, &modes, [](EqFitOptions& o) { o.bandCount = 11; },
-       "1 to 10"},
+       "1 to 10", F::BandCount},
       {"boost too large", table.get(), OUT1, &modes, [](EqFitOptions& o) { o.maxBoostDb = 7; },
-       "boost"},
+       "boost", F::MaxBoost},
       {"negative boost", table.get(), OUT1, &modes, [](EqFitOptions& o) { o.maxBoostDb = -1; },
-       "boost"},
+       "boost", F::MaxBoost},
       {"Q range reversed", table.get(), OUT1, &modes,
-       [](EqFitOptions& o) { o.qMin = 5, o.qMax = 2; }, "Q range"},
+       [](EqFitOptions& o) { o.qMin = 5, o.qMax = 2; }, "Q range", F::QRange},
       {"odd smoothing", table.get(), OUT1, &modes, [](EqFitOptions& o) { o.smoothing = 5; },
-       "smoothing"},
-      {"flat already", table.get(), OUT1, &flat, [](EqFitOptions&) {}, "within 0.5 dB"},
-      {"no free band", table2.get(), OUT1, &modes, [](EqFitOptions&) {}, "only 0 bands"},
+       "smoothing", F::Smoothing},
+      {"flat already", table.get(), OUT1, &flat, [](EqFitOptions&) {}, "within 0.5 dB",
+       F::AlreadyFlat},
+      {"no free band", table2.get(), OUT1, &modes, [](EqFitOptions&) {}, "only 0 bands",
+       F::TooFewFreeBands},
       {"fewer free than asked", table.get(), OUT1, &modes,
        [](EqFitOptions& o) { o.locked.fill(true), o.locked[0] = false, o.bandCount = 2; },
-       "only 1 bands"},
-      {"no such channel", table.get(), 12, &modes, [](EqFitOptions&) {}, "no such channel"},
+       "only 1 bands", F::TooFewFreeBands},
+      {"no such channel", table.get(), 12, &modes, [](EqFitOptions&) {}, "no such channel",
+       F::NoChannel},
   };
   for (const Bad& c : cases) {
     SCOPED_TRACE(c.what);
@@ -273,6 +281,7 @@ TEST(EqFit, BadInputChangesNothing) {
     c.change(o);
     const EqFitResult r = fitEq(*c.table, c.channel, *c.measurement, TargetCurve(), o);
     EXPECT_NE(r.error.find(c.message), std::string::npos) << r.error;
+    EXPECT_EQ(r.failure, c.kind);
     EXPECT_TRUE(r.words.empty());
     EXPECT_TRUE(r.bands.empty());
   }

@@ -39,6 +39,7 @@ TEST(EqFitEdits, ApplyIsOneStepAndUndoRestoresTheChannel) {
   ASSERT_FALSE(session.apply(eqFitSubject(fit), edits).empty());
   EXPECT_EQ(session.undoDepth(), 1u);
   EXPECT_EQ(session.undoSubject()->channel, OUT2);
+  EXPECT_EQ(session.undoSubject()->source, EditSource::EqFit);
   for (const ParameterEdit& e : edits) {
     EXPECT_EQ(table->value(e.index), e.value) << "index " << e.index;
   }
