@@ -14,6 +14,7 @@
 #include "link/worker_session.h"
 #include "presets/device_tasks.h"
 #include "presets/settings.h"
+#include "presets/trace_setting.h"
 
 namespace kv816 {
 
@@ -114,9 +115,13 @@ int DeviceConnection::open(bool skipFullRead) {
   logInfo("kv816ctl: connecting over the " + name + " link");
   worker_ = std::make_unique<ConnectionWorker>(table_, events_,
                                                makeCtlTransportFactory(options_.port), options);
-  if (!options_.traceFile.empty() && !link().trace().open(options_.traceFile)) {
-    std::fprintf(stderr, "kv816ctl: cannot write the trace %s\n", options_.traceFile.c_str());
-    return EXIT_FILE;
+  const std::string trace = traceFileFor(Settings::forThisProgram(SETTINGS_SECTION), "kv816ctl",
+                                         options_.traceFile, defaultLogFolder());
+  if (!trace.empty() && !link().trace().open(trace)) {
+    std::fprintf(stderr, "kv816ctl: cannot write the trace %s\n", trace.c_str());
+    // Only a trace asked for on this command line stops the run.
+    if (!options_.traceFile.empty())
+      return EXIT_FILE;
   }
   installDeviceTasks(*worker_, fileInputs_, &outcome_);
   worker_->setTask(TASK_HOST_JOB, [this](WorkerSession& s) {

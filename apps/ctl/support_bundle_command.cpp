@@ -1,16 +1,11 @@
 #include "ctl/support_bundle_command.h"
 
-#include <archive.h>
-#include <archive_entry.h>
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/utsname.h>
 #include <sys/wait.h>
 
 #include <CLI/CLI.hpp>
 
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -23,7 +18,8 @@
 #include "ctl/doctor_command.h"
 #include "ctl/exit_codes.h"
 #include "link/event_log.h"
-#include "presets/settings_folders.h"
+#include "presets/support_bundle.h"
+#include "presets/trace_setting.h"
 
 extern char** environ;
 
@@ -61,74 +57,14 @@ std::string readWhole(const fs::path& path) {
   return text.str();
 }
 
-// Settings lines whose key names a password keep the key and lose the value.
-std::string maskPasswords(const std::string& ini) {
-  std::istringstream in(ini);
-  std::string line, out;
-  while (std::getline(in, line)) {
-    const size_t equals = line.find('=');
-    std::string key = line.substr(0, equals);
-    std::transform(key.begin(), key.end(), key.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (equals != std::string::npos &&
-        (key.find("pass") != std::string::npos || key.find("pw") != std::string::npos))
-      line = line.substr(0, equals + 1) + "********";
-    out += line + "\n";
-  }
-  return out;
-}
-
-class ZipWriter {
-public:
-  explicit ZipWriter(const std::string& path) : archive_(archive_write_new()) {
-    archive_write_set_format_zip(archive_);
-    ok_ = archive_write_open_filename(archive_, path.c_str()) == ARCHIVE_OK;
-  }
-  ~ZipWriter() {
-    if (archive_)
-      archive_write_free(archive_);
-  }
-  ZipWriter(const ZipWriter&) = delete;
-  ZipWriter& operator=(const ZipWriter&) = delete;
-
-  void add(const std::string& name, const std::string& content) {
-    if (!ok_)
-      return;
-    archive_entry* entry = archive_entry_new();
-    archive_entry_set_pathname(entry, name.c_str());
-    archive_entry_set_size(entry, static_cast<la_int64_t>(content.size()));
-    archive_entry_set_filetype(entry, AE_IFREG);
-    archive_entry_set_perm(entry, 0644);
-    ok_ = archive_write_header(archive_, entry) == ARCHIVE_OK &&
-          archive_write_data(archive_, content.data(), content.size()) ==
-              static_cast<la_ssize_t>(content.size());
-    archive_entry_free(entry);
-  }
-  // False when any part of the archive failed to be written.
-  bool finish() {
-    const bool closed = archive_write_close(archive_) == ARCHIVE_OK;
-    return ok_ && closed;
-  }
-
-private:
-  archive* archive_;
-  bool ok_ = false;
-};
-
-std::string versions() {
-  std::string text = "kv816ctl " KV816_VERSION "\n";
-  text += std::string(archive_version_string()) + "\n";
-  utsname system{};
-  if (::uname(&system) == 0)
-    text += std::string(system.sysname) + " " + system.release + " " + system.machine + "\n";
-  return text;
-}
-
 // The device part runs this program's own info, presets and export commands with the same
 // link options, so the bundle holds exactly what those commands report.
-void addDevice(ZipWriter& zip, const CtlContext& context, const fs::path& scratch) {
+void addDevice(SupportBundle& bundle, const CtlContext& context, const fs::path& scratch) {
   const ConnectionOptions& o = context.connection;
-  std::vector<std::string> link{"--timeout", std::to_string(o.timeoutSeconds)};
+  // The runs trace into the scratch folder, so a trace turned on in the settings keeps
+  // what it recorded before the bundle was made.
+  std::vector<std::string> link{"--timeout", std::to_string(o.timeoutSeconds), "--trace",
+                                (scratch / "trace.txt").string()};
   auto option = [&link](const char* name, const std::string& value) {
     if (!value.empty())
       link.insert(link.end(), {name, value});
@@ -152,38 +88,37 @@ void addDevice(ZipWriter& zip, const CtlContext& context, const fs::path& scratc
     if (code != 0)
       break; // no device: the first failure says why, the rest would say the same
   }
-  zip.add("device.txt", report);
-  if (fs::exists(table))
-    zip.add("table.jib", readWhole(table));
+  bundle.add("device.txt", report);
+  bundle.addFileIfPresent(table, "table.jib");
 }
 
 int writeBundle(const CtlContext& context, const std::string& path, bool withDevice) {
-  ZipWriter zip(path);
-  std::error_code ec;
-  for (const auto& entry : fs::directory_iterator(defaultLogFolder(), ec))
-    if (entry.path().extension() == ".log")
-      zip.add("log/" + entry.path().filename().string(), readWhole(entry.path()));
-  if (!context.connection.traceFile.empty() && fs::exists(context.connection.traceFile))
-    zip.add("trace.txt", readWhole(context.connection.traceFile));
-  const SettingsFolders folders = SettingsFolders::forThisProgram("kv816");
-  for (const fs::path& folder : {folders.presetFolder, folders.fallbackFolder})
-    for (const char* name : {"Configuration.ini", "Language.ini"})
-      if (fs::exists(folder / name))
-        zip.add("settings/" + folder.filename().string() + "/" + name,
-                maskPasswords(readWhole(folder / name)));
+  SupportBundle bundle;
+  bundle.addLogs(defaultLogFolder());
+  const Settings settings = Settings::forThisProgram("kv816");
+  const std::string traces[] = {
+      context.connection.traceFile,
+      traceFileFor(settings, "kv816", {}, defaultLogFolder()),
+      traceFileFor(settings, "kv816ctl", {}, defaultLogFolder()),
+  };
+  for (const std::string& trace : traces)
+    bundle.addFileIfPresent(trace, "trace/" + fs::path(trace).filename().string());
+  bundle.addSettings(settings.folders());
   bool failed = false;
   CtlContext copy = context;
-  zip.add("doctor.txt", doctorReport(copy, failed));
-  zip.add("versions.txt", versions());
+  bundle.add("doctor.txt", doctorReport(copy, failed));
+  bundle.addVersions("kv816ctl " KV816_VERSION);
   if (withDevice) {
+    std::error_code ec;
     const fs::path scratch =
         fs::temp_directory_path() / ("kv816-bundle-" + std::to_string(::getpid()));
     fs::create_directories(scratch, ec);
-    addDevice(zip, context, scratch);
+    addDevice(bundle, context, scratch);
     fs::remove_all(scratch, ec);
   }
-  if (!zip.finish()) {
-    std::fprintf(stderr, "kv816ctl: cannot write %s\n", path.c_str());
+  std::string error;
+  if (!bundle.write(path, error)) {
+    std::fprintf(stderr, "kv816ctl: cannot write %s: %s\n", path.c_str(), error.c_str());
     return EXIT_FILE;
   }
   std::printf("%s written (nothing was sent anywhere)\n", path.c_str());

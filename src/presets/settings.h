@@ -33,6 +33,8 @@ inline constexpr std::string_view NET_UDP_PORT = "NetUdpPort";
 inline constexpr std::string_view NET_LOCAL_UDP_PORT = "NetLocalUdpPort";
 inline constexpr std::string_view NET_TCP_PORT = "NetTcpPort";
 inline constexpr std::string_view DEMO_DEVICE = "DemoDevice";
+inline constexpr std::string_view TRACE_ENABLED = "TraceEnabled";
+inline constexpr std::string_view TRACE_FILE = "TraceFile";
 } // namespace key
 
 class Settings {

@@ -1,36 +1,17 @@
 // kv816ctl support-bundle: one zip with what support needs, and no password in it.
 
-#include <archive.h>
-#include <archive_entry.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <map>
 
 #include "ctl_process.h"
+#include "support/zip_contents.h"
 
 namespace kv816::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::map<std::string, std::string> zipContents(const std::string& path) {
-  std::map<std::string, std::string> files;
-  archive* zip = archive_read_new();
-  archive_read_support_format_zip(zip);
-  if (archive_read_open_filename(zip, path.c_str(), 16384) == ARCHIVE_OK) {
-    archive_entry* entry = nullptr;
-    while (archive_read_next_header(zip, &entry) == ARCHIVE_OK) {
-      std::string data(static_cast<size_t>(archive_entry_size(entry)), '\0');
-      archive_read_data(zip, data.data(), data.size());
-      files[archive_entry_pathname(entry)] = data;
-    }
-  }
-  archive_read_free(zip);
-  return files;
-}
 
 TEST(CtlSupportBundle, HoldsChecksDeviceAndTableWithPasswordsMasked) {
   const fs::path folder = uniqueTempPath("ctl-bundle");
@@ -38,8 +19,13 @@ TEST(CtlSupportBundle, HoldsChecksDeviceAndTableWithPasswordsMasked) {
   ::setenv("KV816_CONFIG_DIR", (folder / "FileData").c_str(), 1);
   ::setenv("XDG_STATE_HOME", (folder / "state").c_str(), 1);
   std::ofstream(folder / "FileData/Configuration.ini")
-      << "[kv816]\nDemoDevice=1\nHotPassword=secret99\nStaPW=hidden42\n";
+      << "[kv816]\nDemoDevice=1\nHotPassword=secret99\nStaPW=hidden42\nTraceEnabled=1\n";
   const std::string zip = (folder / "bundle.zip").string();
+  // The setting alone turns the trace on; the bundle's own device runs leave it as it was.
+  ASSERT_EQ(runCtl({"--demo", "info"}).exitCode, 0);
+  const std::string tracePath = (folder / "state/kv816/trace-kv816ctl.txt").string();
+  const std::string trace = readFile(tracePath);
+  EXPECT_NE(trace.find(" OUT 80 "), std::string::npos) << trace.substr(0, 200);
 
   const CtlRun run = runCtl({"--demo", "support-bundle", zip});
   ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -47,6 +33,8 @@ TEST(CtlSupportBundle, HoldsChecksDeviceAndTableWithPasswordsMasked) {
   for (const char* name : {"doctor.txt", "versions.txt", "device.txt", "table.jib"})
     EXPECT_TRUE(files.count(name)) << name;
   EXPECT_NE(files.at("device.txt").find("20015"), std::string::npos) << files.at("device.txt");
+  EXPECT_EQ(files.at("trace/trace-kv816ctl.txt"), trace);
+  EXPECT_EQ(readFile(tracePath), trace);
   std::string all;
   for (const auto& [name, data] : files)
     all += data;
