@@ -79,15 +79,16 @@ Handshake handshake(WorkerSession& s) {
 
 ConnectionWorker::ConnectionWorker(ParameterTable& table, LinkEvents& events,
                                    TransportFactory factory, WorkerOptions options)
-    : ownedLink_(std::make_unique<Link>(table)), link_(*ownedLink_), table_(table), events_(events),
-      factory_(std::move(factory)), options_(std::move(options)) {
+    : ownedLink_(std::make_unique<Link>(table, options.clock ? *options.clock : steadyClock())),
+      link_(*ownedLink_), table_(table), events_(events), factory_(std::move(factory)),
+      options_(std::move(options)), stopSignal_(link_.clock()) {
   link_.setModuleReplyHandler([this](std::string_view text) { modules_.onModuleReply(text); });
 }
 
 ConnectionWorker::ConnectionWorker(Link& link, LinkEvents& events, TransportFactory factory,
                                    WorkerOptions options)
     : link_(link), table_(link.table()), events_(events), factory_(std::move(factory)),
-      options_(std::move(options)) {
+      options_(std::move(options)), stopSignal_(link_.clock()) {
   link_.setModuleReplyHandler([this](std::string_view text) { modules_.onModuleReply(text); });
 }
 
@@ -121,9 +122,14 @@ bool ConnectionWorker::start() {
     finished_ = false;
   }
   setPhase(WorkerPhase::Starting);
+  link_.clock().threadStarted();
   try {
-    thread_ = std::thread([this] { threadMain(); });
+    thread_ = std::thread([this] {
+      threadMain();
+      link_.clock().threadEnded();
+    });
   } catch (const std::system_error&) {
+    link_.clock().threadEnded();
     setPhase(WorkerPhase::Stopped);
     std::lock_guard lock(phaseMutex_);
     finished_ = true;

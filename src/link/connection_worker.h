@@ -58,6 +58,9 @@ struct WorkerOptions {
   // before the main loop of a new connection starts; a task dropped at the loss shows
   // "No device" once. The command-line tool waits out short drops instead.
   bool dropTasksWhenDown = false;
+  // The clock of the worker's own link (the real one when null); must outlive the worker.
+  // A worker on a host's Link uses that link's clock.
+  LinkClock* clock = nullptr;
 };
 
 class ConnectionWorker {

@@ -4,7 +4,7 @@
 
 namespace kv816 {
 
-DelayedQueue::DelayedQueue(Sink sink) : sink_(std::move(sink)) {}
+DelayedQueue::DelayedQueue(Sink sink, LinkClock& clock) : sink_(std::move(sink)), clock_(clock) {}
 
 DelayedQueue::~DelayedQueue() {
   stop();
@@ -17,7 +17,16 @@ void DelayedQueue::start() {
     std::lock_guard lock(mutex_);
     stopping_ = false;
   }
-  thread_ = std::thread([this] { run(); });
+  clock_.threadStarted();
+  try {
+    thread_ = std::thread([this] {
+      run();
+      clock_.threadEnded();
+    });
+  } catch (...) {
+    clock_.threadEnded();
+    throw;
+  }
 }
 
 void DelayedQueue::push(std::vector<DelayedBytes> items) {
@@ -25,13 +34,14 @@ void DelayedQueue::push(std::vector<DelayedBytes> items) {
     return;
   {
     std::lock_guard lock(mutex_);
-    const auto now = Clock::now();
+    const auto now = clock_.now();
     for (DelayedBytes& item : items) {
       lastDue_ = std::max(now + item.delay, lastDue_);
       queue_.push_back({lastDue_, std::move(item.bytes)});
     }
+    ++pushes_;
   }
-  cv_.notify_one();
+  clock_.notify(cv_);
 }
 
 void DelayedQueue::clear() {
@@ -45,7 +55,7 @@ void DelayedQueue::stop() {
     stopping_ = true;
     queue_.clear();
   }
-  cv_.notify_one();
+  clock_.notify(cv_);
   if (thread_.joinable())
     thread_.join();
 }
@@ -53,12 +63,11 @@ void DelayedQueue::stop() {
 void DelayedQueue::run() {
   std::unique_lock lock(mutex_);
   while (!stopping_) {
-    if (queue_.empty()) {
-      cv_.wait(lock);
-      continue;
-    }
-    if (Clock::now() < queue_.front().due) {
-      cv_.wait_until(lock, queue_.front().due);
+    // Sleeps until the head is due, a push brings a new block or the queue stops.
+    if (queue_.empty() || clock_.now() < queue_.front().due) {
+      const uint64_t pushes = pushes_;
+      const auto until = queue_.empty() ? LinkClock::never() : queue_.front().due;
+      clock_.waitUntil(lock, cv_, until, [&] { return stopping_ || pushes_ != pushes; });
       continue;
     }
     std::vector<uint8_t> bytes = std::move(queue_.front().bytes);

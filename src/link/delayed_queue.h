@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "link/link_clock.h"
+
 namespace kv816 {
 
 // A block of bytes on its way out, with the time to hold it back before it is delivered.
@@ -28,7 +30,8 @@ class DelayedQueue {
 public:
   using Sink = std::function<void(std::span<const uint8_t>)>;
 
-  explicit DelayedQueue(Sink sink);
+  // The delays run on `clock`, which must outlive the queue.
+  explicit DelayedQueue(Sink sink, LinkClock& clock = steadyClock());
   ~DelayedQueue();
   DelayedQueue(const DelayedQueue&) = delete;
   DelayedQueue& operator=(const DelayedQueue&) = delete;
@@ -42,18 +45,19 @@ public:
   void stop();
 
 private:
-  using Clock = std::chrono::steady_clock;
   struct Pending {
-    Clock::time_point due;
+    LinkClock::TimePoint due;
     std::vector<uint8_t> bytes;
   };
   void run();
 
   Sink sink_;
+  LinkClock& clock_;
   std::mutex mutex_;
   std::condition_variable cv_;
   std::deque<Pending> queue_;
-  Clock::time_point lastDue_{};
+  LinkClock::TimePoint lastDue_{};
+  uint64_t pushes_ = 0;
   bool stopping_ = false;
   std::thread thread_;
 };

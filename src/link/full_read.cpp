@@ -32,14 +32,19 @@ constexpr uint8_t BULK_REQUEST[] = {0x00};
 constexpr uint8_t KEEP_ALIVE[] = {IDX_HOST_ALIVE >> 8, IDX_HOST_ALIVE & 0xFF, 0x00, 0x01};
 constexpr uint8_t READ_CURRENT_PRESET[] = {IDX_CURRENT_PRESET >> 8, IDX_CURRENT_PRESET & 0xFF};
 
-using Clock = std::chrono::steady_clock;
+using TimePoint = LinkClock::TimePoint;
 
 bool connected(WorkerSession& s) {
   return s.state().connected.load(relaxed);
 }
 
-milliseconds leftUntil(Clock::time_point end) {
-  return std::max(milliseconds(0), std::chrono::duration_cast<milliseconds>(end - Clock::now()));
+TimePoint after(WorkerSession& s, milliseconds duration) {
+  return s.link().clock().now() + duration;
+}
+
+milliseconds leftUntil(WorkerSession& s, TimePoint end) {
+  const auto left = end - s.link().clock().now();
+  return std::max(milliseconds(0), std::chrono::duration_cast<milliseconds>(left));
 }
 
 // Keeps waitingForReply set so that every packet the device sends wakes the worker: the
@@ -59,9 +64,9 @@ public:
     return s_.running() && s_.link().replySemaphore().waitFor(timeout) && s_.running();
   }
   // Waits until `done` holds; false when it still does not at `end` or on a stop.
-  template <typename Done> bool until(Clock::time_point end, Done&& done) {
+  template <typename Done> bool until(TimePoint end, Done&& done) {
     while (!done()) {
-      const milliseconds left = leftUntil(end);
+      const milliseconds left = leftUntil(s_, end);
       if (left.count() == 0 || !next(left))
         return done();
     }
@@ -86,16 +91,16 @@ bool bulkPhase(WorkerSession& s) {
   auto flowing = [&table] { return table.countRefreshed() > BULK_STARTED; };
   for (int i = 0; i < BULK_REQUESTS && s.running(); ++i) {
     s.send(cmd::BULK_DUMP, BULK_REQUEST);
-    if (watch.until(Clock::now() + BULK_START_WAIT, flowing))
+    if (watch.until(after(s, BULK_START_WAIT), flowing))
       break;
     if (!s.transportOpen())
       return false;
   }
-  const auto followEnd = Clock::now() + BULK_FOLLOW;
+  const TimePoint followEnd = after(s, BULK_FOLLOW);
   for (;;) {
     const int count = table.countRefreshed();
     showGrowth(s, count);
-    const milliseconds left = std::min(BULK_QUIET, leftUntil(followEnd));
+    const milliseconds left = std::min(BULK_QUIET, leftUntil(s, followEnd));
     if (count >= BULK_COMPLETE || left.count() == 0 || !watch.next(left))
       break;
   }
@@ -215,7 +220,7 @@ void readPresetNames(WorkerSession& s, int extraPreset) {
 bool waitForPresetNames(WorkerSession& s, milliseconds timeout) {
   PresetNames& names = s.link().presetNames();
   ReportWatch watch(s);
-  return watch.until(Clock::now() + timeout, [&names] {
+  return watch.until(after(s, timeout), [&names] {
     for (int slot = 0; slot < PRESET_SLOTS; ++slot)
       if (!names.received(slot))
         return false;

@@ -12,16 +12,10 @@ namespace kv816 {
 
 namespace {
 constexpr auto relaxed = std::memory_order_relaxed;
-
-uint32_t steadyTicks() {
-  using namespace std::chrono;
-  return static_cast<uint32_t>(
-      duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
 } // namespace
 
-Link::Link(ParameterTable& table, TickSource ticks)
-    : table_(table), ticks_(ticks ? std::move(ticks) : TickSource(steadyTicks)),
+Link::Link(ParameterTable& table, LinkClock& clock)
+    : table_(table), clock_(clock), reply_(clock),
       dispatcher_(table_, info_, names_, flags_,
                   [this](std::string_view text) { deliverModuleReply(text); }) {}
 

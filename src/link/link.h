@@ -19,6 +19,7 @@
 #include "link/device_info.h"
 #include "link/failure_record.h"
 #include "link/frame_trace.h"
+#include "link/link_clock.h"
 #include "link/link_state.h"
 #include "link/packet_dispatch.h"
 #include "link/preset_names.h"
@@ -33,13 +34,11 @@ class Transport;
 
 class Link {
 public:
-  // Returns the current millisecond tick; wraps at 2^32 (all tick arithmetic is modular).
-  using TickSource = std::function<uint32_t()>;
   using ModuleReplyHandler = std::function<void(std::string_view text)>;
 
-  // The default tick source is std::chrono::steady_clock in milliseconds. Tests pass their
-  // own to step time without sleeping.
-  explicit Link(ParameterTable& table, TickSource ticks = {});
+  // Every tick and timed wait of the link and of the worker that drives it comes from
+  // `clock`, which must outlive the link. Tests pass one they step by hand.
+  explicit Link(ParameterTable& table, LinkClock& clock = steadyClock());
   Link(const Link&) = delete;
   Link& operator=(const Link&) = delete;
 
@@ -54,7 +53,9 @@ public:
   FailureRecord& lastFailure() { return failure_; }
   // Every frame sent and every chunk received is recorded here while it is open.
   FrameTrace& trace() { return trace_; }
-  uint32_t now() const { return ticks_(); }
+  LinkClock& clock() { return clock_; }
+  // The current millisecond tick; wraps at 2^32 (all tick arithmetic is modular).
+  uint32_t now() const { return clock_.ticks(); }
 
   // The transport sendPacket hands frames to; nullptr drops them. The worker sets it
   // before opening; the transport must outlive its installation.
@@ -89,7 +90,7 @@ private:
   void handlePacket(uint8_t command, std::span<const uint8_t> payload);
 
   ParameterTable& table_;
-  TickSource ticks_;
+  LinkClock& clock_;
   LinkState state_;
   DeviceInfo info_;
   PresetNames names_;

@@ -7,12 +7,12 @@ void ReplySemaphore::release() {
     std::lock_guard lock(mutex_);
     count_ = 1;
   }
-  cv_.notify_one();
+  clock_.notify(cv_);
 }
 
 bool ReplySemaphore::waitFor(std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex_);
-  if (!cv_.wait_for(lock, timeout, [this] { return count_ > 0; }))
+  if (!clock_.waitFor(lock, cv_, timeout, [this] { return count_ > 0; }))
     return false;
   count_ = 0;
   return true;

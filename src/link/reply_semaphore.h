@@ -8,11 +8,16 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "link/link_clock.h"
+
 namespace kv816 {
 
 class ReplySemaphore {
 public:
-  // Raises the count to 1 (no change when it is 1 already) and wakes one waiter.
+  // Waits run on `clock`, which must outlive the semaphore.
+  explicit ReplySemaphore(LinkClock& clock = steadyClock()) : clock_(clock) {}
+
+  // Raises the count to 1 (no change when it is 1 already) and wakes the waiter.
   // The stop operation calls it too, to wake the worker out of a wait.
   void release();
   // Waits until the count is 1 or the time-out passes. Returns true and lowers the count
@@ -23,6 +28,7 @@ public:
   int count() const;
 
 private:
+  LinkClock& clock_;
   mutable std::mutex mutex_;
   std::condition_variable cv_;
   int count_ = 0;

@@ -13,7 +13,7 @@ void StopSignal::request() {
     std::lock_guard lock(mutex_);
     stop_ = true;
   }
-  cv_.notify_all();
+  clock_.notify(cv_);
 }
 
 bool StopSignal::requested() const {
@@ -22,12 +22,12 @@ bool StopSignal::requested() const {
 }
 
 bool StopSignal::sleepFor(std::chrono::milliseconds duration) {
-  return sleepUntil(Clock::now() + duration);
+  return sleepUntil(clock_.now() + duration);
 }
 
-bool StopSignal::sleepUntil(Clock::time_point deadline) {
+bool StopSignal::sleepUntil(LinkClock::TimePoint deadline) {
   std::unique_lock lock(mutex_);
-  cv_.wait_until(lock, deadline, [this] { return stop_; });
+  clock_.waitUntil(lock, cv_, deadline, [this] { return stop_; });
   return !stop_;
 }
 
@@ -36,12 +36,12 @@ void StopSignal::wake() {
     std::lock_guard lock(mutex_);
     woken_ = true;
   }
-  cv_.notify_all();
+  clock_.notify(cv_);
 }
 
 bool StopSignal::sleepUntilWoken(std::chrono::milliseconds duration) {
   std::unique_lock lock(mutex_);
-  const bool ended = cv_.wait_for(lock, duration, [this] { return stop_ || woken_; });
+  const bool ended = clock_.waitFor(lock, cv_, duration, [this] { return stop_ || woken_; });
   woken_ = false;
   return !ended;
 }

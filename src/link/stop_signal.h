@@ -1,5 +1,5 @@
 #pragma once
-// The worker's sleeps: condition-variable waits that a stop request cuts short, so the
+// The worker's sleeps: waits on the link's clock that a stop request cuts short, so the
 // stop operation never waits for a sleep to run out. A wake (the host has new work, such as
 // an edit to send) cuts short the main loop's idle waits too; one made while the worker is
 // busy is kept for its next such wait.
@@ -10,11 +10,14 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "link/link_clock.h"
+
 namespace kv816 {
 
 class StopSignal {
 public:
-  using Clock = std::chrono::steady_clock;
+  // `clock` must outlive the signal.
+  explicit StopSignal(LinkClock& clock = steadyClock()) : clock_(clock) {}
 
   // Arms the signal again for a new run (and forgets a wake nobody slept on).
   void reset();
@@ -24,7 +27,7 @@ public:
 
   // Sleeps for `duration` or until a stop request. Returns false when stopped.
   bool sleepFor(std::chrono::milliseconds duration);
-  bool sleepUntil(Clock::time_point deadline);
+  bool sleepUntil(LinkClock::TimePoint deadline);
 
   // Ends the current or next sleepUntilWoken.
   void wake();
@@ -33,6 +36,7 @@ public:
   bool sleepUntilWoken(std::chrono::milliseconds duration);
 
 private:
+  LinkClock& clock_;
   mutable std::mutex mutex_;
   std::condition_variable cv_;
   bool stop_ = false;

@@ -10,6 +10,7 @@
 #include "link/link.h"
 #include "link/packet.h"
 #include "link/transport.h"
+#include "manual_clock.h"
 #include "model/parameter_table.h"
 
 namespace kv816::test {
@@ -63,15 +64,15 @@ public:
 
 // A link over its own table, with a clock the test steps by hand.
 struct LinkFixture {
-  LinkFixture() : link(table, [this] { return tick; }) { link.setTransport(&transport); }
+  LinkFixture() { link.setTransport(&transport); }
 
   void receive(const std::vector<uint8_t>& bytes) { link.onBytesReceived(bytes); }
   bool released() { return link.replySemaphore().tryAcquire(); }
 
-  uint32_t tick = 100000;
+  ManualClock clock;
   ParameterTable table;
   RecordingTransport transport;
-  Link link;
+  Link link{table, clock};
 };
 
 } // namespace kv816::test

@@ -22,7 +22,7 @@ class FrameTest : public ::testing::TestWithParam<FrameCase> {};
 
 TEST_P(FrameTest, SendPacketWritesTheFrame) {
   LinkFixture f;
-  f.link.state().lastRxTick = f.tick; // a live device: no silence accounting
+  f.link.state().lastRxTick = f.link.now(); // a live device: no silence accounting
   f.link.sendPacket(GetParam().command, hex(GetParam().payload));
   ASSERT_EQ(f.transport.frames.size(), 1u);
   EXPECT_EQ(toHex(f.transport.frames[0]), GetParam().wire);
@@ -39,7 +39,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Frame, LongPayloadUsesLength255AndCoversAllButTheCrc) {
   LinkFixture f;
-  f.link.state().lastRxTick = f.tick;
+  f.link.state().lastRxTick = f.link.now();
   const std::vector<uint8_t> payload(250, 0x5A);
   f.link.sendPacket(cmd::MODULE_TEXT, payload);
   ASSERT_EQ(f.transport.frames.size(), 1u);
@@ -53,7 +53,8 @@ TEST(Frame, LongPayloadUsesLength255AndCoversAllButTheCrc) {
 
 TEST(Frame, NoTransportDropsTheFrameQuietly) {
   ParameterTable table;
-  Link link(table, [] { return 0u; });
+  ManualClock clock{std::chrono::milliseconds(0)};
+  Link link(table, clock);
   link.sendPacket(cmd::READ, hex("00 00")); // must not crash
   EXPECT_EQ(link.transport(), nullptr);
 }

@@ -13,7 +13,7 @@ struct SilentLink : LinkFixture {
     link.state().linkType = linkType;
     link.state().applyTimings(LinkTimings::forLinkType(linkType));
     link.state().connected = true;
-    link.state().lastRxTick = tick - silentFor;
+    link.state().lastRxTick = link.now() - silentFor;
   }
   void send(uint8_t command = cmd::READ) { link.sendPacket(command, hex("00 00")); }
 };
@@ -69,8 +69,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Silence, TickWrapAroundIsNotSilence) {
   SilentLink f(LINK_USB, 0);
-  f.link.state().lastRxTick = 0xFFFFFF00u;
-  f.tick = 0x100; // 512 ms later, across the wrap
+  // Clock at 0xFFFFFF00 of the tick's first lap, then 512 ms later, across the wrap.
+  f.clock.advance(std::chrono::milliseconds(0xFFFFFF00 - f.link.now()));
+  f.link.state().lastRxTick = f.link.now();
+  f.clock.advance(std::chrono::milliseconds(0x200));
+  ASSERT_EQ(f.link.now(), 0x100u);
   f.send();
   EXPECT_EQ(f.link.state().missCount.load(), 0);
 }
@@ -133,8 +136,18 @@ TEST(SendAndWait, ReturnsTrueOnReplyAndFalseOnTimeout) {
   EXPECT_TRUE(f.link.sendAndWait(cmd::READ, hex("00 00"), 1000));
   EXPECT_EQ(f.link.state().waitingForReply.load(), 0);
 
-  f.link.setTransport(&f.transport); // silent device
+  // A silent device: the wait ends when exactly 20 ms have passed. This thread waits on the
+  // clock, so another one moves it.
+  f.link.setTransport(&f.transport);
+  f.clock.threadStarted();
+  std::thread timer([&f] {
+    EXPECT_TRUE(f.clock.advance(std::chrono::milliseconds(19)));
+    EXPECT_EQ(f.link.state().waitingForReply.load(), 1);
+    EXPECT_TRUE(f.clock.advance(std::chrono::milliseconds(1)));
+  });
   EXPECT_FALSE(f.link.sendAndWait(cmd::READ, hex("00 00"), 20));
+  f.clock.threadEnded();
+  timer.join();
   EXPECT_EQ(f.link.state().waitingForReply.load(), 0);
 }
 

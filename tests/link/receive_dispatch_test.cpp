@@ -24,7 +24,7 @@ TEST_P(ReleaseTest, RepliesReleaseOnlyAWaitingSender) {
   f.receive(frame(c.command, c.payload));
   // Every valid packet, reply or not, resets the silence accounting.
   EXPECT_EQ(f.link.state().missCount.load(), 0);
-  EXPECT_EQ(f.link.state().lastRxTick.load(), f.tick);
+  EXPECT_EQ(f.link.state().lastRxTick.load(), f.link.now());
   EXPECT_FALSE(f.released()) << "nobody was waiting";
 
   f.link.state().waitingForReply = 1;

@@ -105,7 +105,7 @@ TEST(ReceiveScan, ValidPacketResetsTheSilenceAccounting) {
   f.link.state().lastRxTick = 0;
   f.receive(hex(REPORT_ID));
   EXPECT_EQ(f.link.state().missCount.load(), 0);
-  EXPECT_EQ(f.link.state().lastRxTick.load(), f.tick);
+  EXPECT_EQ(f.link.state().lastRxTick.load(), f.link.now());
 }
 
 TEST(ReceiveScan, RejectedPacketChangesNothing) {

@@ -1,7 +1,9 @@
 #pragma once
-// A connection worker wired to the simulated device in-process: real threads, real time.
-// Every frame the worker writes is recorded with its time; the device can be silenced and
-// a test may act on a frame as it goes out (on the worker thread, before the reply).
+// A connection worker wired to the simulated device in-process: real threads, and real time
+// unless the test sets manualClock, when the worker's link runs on `clock` and time moves
+// only as the test advances it. Every frame the worker writes is recorded with its time on
+// the link's clock; the device can be silenced and a test may act on a frame as it goes out
+// (on the worker thread, before the reply).
 
 #include <gtest/gtest.h>
 
@@ -19,6 +21,7 @@
 #include "link/connection_worker.h"
 #include "link/packet.h"
 #include "link/transports/loopback_transport.h"
+#include "manual_clock.h"
 #include "model/parameter_table.h"
 #include "sim/sim_loopback.h"
 #include "sim/simulated_device.h"
@@ -42,15 +45,31 @@ protected:
   void startWorker(SimConfig config = {}, WorkerOptions options = {}) {
     device = std::make_unique<SimulatedDevice>(config);
     options.config.linkType = LINK_USB;
+    if (manualClock)
+      options.clock = &clock;
     worker = std::make_unique<ConnectionWorker>(table, events, factory(), std::move(options));
     for (auto& [index, task] : tasks)
       worker->setTask(index, task);
-    startedAt = Clock::now();
+    startedAt = worker->link().clock().now();
     ASSERT_TRUE(worker->start());
   }
 
+  // Until `done` holds: on the manual clock, moving it by up to `limit`; else waiting as
+  // long in real time.
+  bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    return manualClock ? clock.runUntil(done, limit) : events.waitFor(done, limit);
+  }
+
   bool waitRunning(std::chrono::milliseconds timeout = std::chrono::seconds(8)) {
+    if (manualClock)
+      return clock.runUntil([this] { return worker->phase() == WorkerPhase::Running; }, timeout);
     return worker->waitUntilRunning(timeout);
+  }
+
+  // Time on the worker's clock since startWorker.
+  std::chrono::milliseconds elapsed() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(worker->link().clock().now() -
+                                                                 startedAt);
   }
 
   std::vector<SentFrame> sent() const {
@@ -66,6 +85,9 @@ protected:
   }
   int countSent(uint8_t command) const { return static_cast<int>(sent(command).size()); }
 
+  // Set before startWorker to run the worker on `clock`.
+  bool manualClock = false;
+  ManualClock clock;
   ParameterTable table;
   FakeLinkEvents events;
   std::unique_ptr<SimulatedDevice> device;
@@ -92,8 +114,8 @@ private:
   TransportFactory factory() {
     return [this](const TransportContext& ctx) {
       auto respond = deviceResponder(*device);
-      auto recording = [this, respond](std::span<const uint8_t> frame) {
-        SentFrame f{Clock::now(), frame[2], {frame.begin() + 3, frame.end() - 2}};
+      auto recording = [this, respond, &clock = ctx.link.clock()](std::span<const uint8_t> frame) {
+        SentFrame f{clock.now(), frame[2], {frame.begin() + 3, frame.end() - 2}};
         std::function<bool(const SentFrame&)> filter;
         std::function<void(const SentFrame&, std::vector<LoopbackReply>&)> editor;
         {

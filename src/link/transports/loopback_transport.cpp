@@ -1,7 +1,5 @@
 #include "link/transports/loopback_transport.h"
 
-#include <thread>
-
 #include "link/link.h"
 #include "link/link_events.h"
 #include "link/packet.h"
@@ -15,7 +13,8 @@ constexpr auto RETRY_PAUSE = std::chrono::milliseconds(100);
 
 LoopbackTransport::LoopbackTransport(Link& link, Responder responder, LinkEvents* events)
     : link_(link), responder_(std::move(responder)), events_(events),
-      replies_([this](std::span<const uint8_t> bytes) { link_.onBytesReceived(bytes); }) {}
+      replies_([this](std::span<const uint8_t> bytes) { link_.onBytesReceived(bytes); },
+               link.clock()) {}
 
 LoopbackTransport::~LoopbackTransport() {
   close();
@@ -35,7 +34,9 @@ bool LoopbackTransport::open() {
       state.connected.store(true, std::memory_order_relaxed);
       return true;
     }
-    std::this_thread::sleep_for(RETRY_PAUSE);
+    // The pause waits on the reply hand-off: the stop operation's release ends it at once.
+    if (state.workerRun.load(std::memory_order_relaxed))
+      link_.replySemaphore().waitFor(RETRY_PAUSE);
   }
   return false;
 }
