@@ -169,6 +169,13 @@ enum class Text : int {
   AppearanceLight,  // Light
   AppearanceDark,   // Dark
   AppearanceSystem, // Follow system
+
+  // Help menu and the support bundle.
+  MenuHelp,            // Help menu
+  SaveSupportBundle,   // Help: save the support bundle
+  SupportBundleSaved,  // The bundle's path follows on a new line; nothing was sent
+  SupportBundleFailed, // The reason follows on a new line
+
   TipMute,          // Mute: tooltip
   TipPolarity,      // Polarity: tooltip
   TipFader,         // A fader: tooltip

@@ -5,7 +5,9 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#if __has_include(<sys/utsname.h>)
 #include <sys/utsname.h>
+#endif
 
 #include <algorithm>
 #include <cctype>
@@ -107,16 +109,19 @@ void SupportBundle::addSettings(const SettingsFolders& folders) {
   std::error_code ec;
   for (const fs::path& folder : {folders.presetFolder, folders.fallbackFolder})
     for (const char* name : {"Configuration.ini", "Language.ini"})
-      if (fs::is_regular_file(folder / name, ec))
+      if (fs::is_regular_file(folder / name, ec) &&
+          (folder == folders.presetFolder || !fs::equivalent(folder, folders.presetFolder, ec)))
         add("settings/" + folder.filename().string() + "/" + name,
             maskPasswords(readWhole(folder / name)));
 }
 
 void SupportBundle::addVersions(const std::string& programLine) {
   std::string text = programLine + "\n" + archive_version_string() + "\n";
+#if __has_include(<sys/utsname.h>)
   utsname system{};
   if (::uname(&system) == 0)
     text += std::string(system.sysname) + " " + system.release + " " + system.machine + "\n";
+#endif
   add("versions.txt", text);
 }
 

@@ -3,6 +3,7 @@
 #include "i18n/text.h"
 #include "link/event_log.h"
 #include "link/link.h"
+#include "presets/trace_setting.h"
 #include "ui/controls/ui_text.h"
 #include "ui/dialogs/progress_window.h"
 #include "ui/shell/app_icon.h"
@@ -110,8 +111,10 @@ int runApplication(int argc, char** argv) {
   startEventLog(log);
   session.link().lastFailure().setListener(
       [&hooks](const std::string& text) { hooks.notice(text); });
-  if (!options.traceFile.isEmpty() && !session.link().trace().open(options.traceFile.toStdString()))
-    std::fprintf(stderr, "kv816: cannot write the trace %s\n", qPrintable(options.traceFile));
+  const std::string trace = traceFileFor(session.settings(), "kv816",
+                                         options.traceFile.toStdString(), defaultLogFolder());
+  if (!trace.empty() && !session.link().trace().open(trace))
+    std::fprintf(stderr, "kv816: cannot write the trace %s\n", trace.c_str());
   QObject::connect(&instance, &SingleInstance::raiseRequested, &window,
                    [&window] { raise(window); });
   window.initialise();

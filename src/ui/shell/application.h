@@ -17,7 +17,8 @@ struct StartOptions {
   QString screenshotFolder;
   // Debug lines in the log file, and the log on standard error.
   bool verbose = false;
-  // Record every frame to and from the device in this file.
+  // Record every frame to and from the device in this file (wins over TraceEnabled and
+  // TraceFile in Configuration.ini).
   QString traceFile;
 };
 

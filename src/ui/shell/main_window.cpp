@@ -9,6 +9,7 @@
 #include "ui/shell/device_session.h"
 #include "ui/shell/program_commands.h"
 #include "ui/shell/show_controller.h"
+#include "ui/shell/support_bundle_saver.h"
 #include "ui/shell/tab_layout.h"
 #include "ui/shell/tab_row.h"
 
@@ -62,6 +63,8 @@ MainWindow::MainWindow(DeviceSession& session, const PageFactory& pages, QWidget
   show_ = new ShowController(*this, session_);
   buildMenus();
   show_->buildMenus();
+  bundle_ = new SupportBundleSaver(*this, session_);
+  bundle_->buildMenu();
   pages_ = pages(tabArea_, session_.table(), edits_);
   edits_.addListener([this](const std::vector<int>& indexes, EditOrigin origin) {
     editsApplied(indexes, origin);

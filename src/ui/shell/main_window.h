@@ -28,6 +28,7 @@ namespace kv816 {
 class DeviceSession;
 class ProgramCommands;
 class ShowController;
+class SupportBundleSaver;
 class TabRow;
 
 class MainWindow : public QMainWindow {
@@ -84,6 +85,8 @@ public:
   EditSession& edits() { return edits_; }
   // The show files, the connection state indicator and the comparisons.
   ShowController& showController() { return *show_; }
+  // Help -> Save support bundle…
+  SupportBundleSaver& supportBundle() { return *bundle_; }
   // Closes as if the exit question had been answered Yes (the screenshot mode).
   void closeWithoutAsking();
 
@@ -129,6 +132,7 @@ private:
   PageSet pages_;
   ProgramCommands* commands_;
   ShowController* show_;
+  SupportBundleSaver* bundle_;
   int ioMode_ = 1;
   int shownPage_ = 0;
   int lastLinkStatus_ = LINK_STARTING;

@@ -10,9 +10,11 @@
 #include "ui/shell/appearance.h"
 #include "ui/shell/device_session.h"
 #include "ui/shell/main_window.h"
+#include "ui/shell/mnemonic.h"
 #include "ui/shell/program_commands.h"
 #include "ui/shell/qt_translations.h"
 #include "ui/shell/show_controller.h"
+#include "ui/shell/support_bundle_saver.h"
 #include "ui/shell/tab_layout.h"
 
 #include <QKeySequence>
@@ -27,14 +29,6 @@ constexpr std::array<Text, 4> MODE_TEXTS = {Text::Mode2In4Out, Text::Mode2In6Out
                                             Text::Mode4In8Out};
 constexpr std::array<LanguageIndex, 3> LANGUAGES = {
     LanguageIndex::SimplifiedChinese, LanguageIndex::TraditionalChinese, LanguageIndex::English};
-
-// "Remote" becomes "&Remote"; a text without the letter (Chinese) gets "(&R)" after it.
-QString withMnemonic(const QString& text, QChar letter) {
-  const int at = text.indexOf(letter, 0, Qt::CaseInsensitive);
-  if (at >= 0 && text.at(at).unicode() < 0x80)
-    return QString(text).insert(at, QLatin1Char('&'));
-  return text + QStringLiteral("(&") + letter.toUpper() + QLatin1Char(')');
-}
 
 // The dialogs' message routine: the main window's message box.
 std::function<int(int, const QString&, const QString&)> messagesOf(MainWindow& window) {
@@ -144,6 +138,7 @@ void MainWindow::refreshLanguage() {
   if (session_.isRunning())
     showLinkStatus(lastLinkStatus_);
   show_->relabel();
+  bundle_->relabel();
 }
 
 void MainWindow::setLanguage(LanguageIndex language) {
