@@ -162,6 +162,36 @@ enum class Text : int {
   TracePredicted,   // "Predicted"
   FileNotRead,      // "The file was not read:" followed by a new line and the reason
 
+  // The automatic EQ fit of the channel page.
+  FitButton,              // Fit…: the channel page's automatic EQ button
+  FitEq,                  // Fit EQ: the fit dialog's caption and its undo step
+  TipFit,                 // Fit button: tooltip
+  TipFitNeedsMeasurement, // Fit button without a measurement: tooltip
+  FitRange,               // Fit: frequency range
+  FitBands,               // Fit: number of bands
+  FitLockedBands,         // Fit: bands kept as they are
+  FitMaxBoost,            // Fit: largest boost
+  FitQRange,              // Fit: Q range
+  FitSmoothing,           // Fit: smoothing of the measurement
+  SmoothingNone,          // Smoothing: none
+  SmoothingOctave,        // Smoothing: 1/N octave, %d filled in
+  FitFixedOffset,         // Fit: the offset is used as given
+  FitRunning,             // Fit: working
+  FitRmsError,            // Fit: %.2f before, %.2f after
+  FitBefore,              // Fit preview trace: as it is
+  FitAfter,               // Fit preview trace: predicted
+  Apply,                  // Button: write the result
+  FitChannelChanged,      // Fit: the table changed under the dialog
+  FitNoMeasurement,       // Fit refused: no measurement
+  FitRangeLimits,         // Fit refused: range
+  FitRangeOutside,        // Fit refused: four %g, the range and the measurement's
+  FitBandCount,           // Fit refused: number of bands
+  FitQRangeBad,           // Fit refused: Q range
+  FitFewFreeBands,        // Fit refused: %d free bands
+  FitTargetCoverage,      // Fit refused: target file too short
+  FitAlreadyFlat,         // Fit refused: on target already
+  FitNoImprovement,       // Fit refused: nothing better
+
   // The desktop program: import notice, password fields, appearance and tooltips.
   ImportSuccessful, // Import done: after a successful preset file import
   ShowPassword,     // Show password: the eye in a password field

@@ -152,10 +152,11 @@ private:
   void onPeqBypass();
   void showPeqBypass(bool on);
 
-  // Filter text and the measurement bar (channel_page_filters.cpp).
+  // Filter text, the measurement bar and the EQ fit (channel_page_filters.cpp).
   void createMeasurementBar();
   void onExportFilters();
   void onImportFilters();
+  void onFit();
 
   // Channel strip and compressor (channel_page_strip.cpp).
   void createStrip();

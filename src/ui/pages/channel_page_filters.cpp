@@ -1,4 +1,4 @@
-// The channel page's filter text export and import, and its measurement bar.
+// The channel page's filter text export and import, its measurement bar and the EQ fit.
 
 #include "ui/pages/channel_page.h"
 
@@ -6,6 +6,7 @@
 #include "presets/filter_text_import.h"
 #include "ui/controls/response_graph.h"
 #include "ui/controls/ui_text.h"
+#include "ui/dialogs/eq_fit_dialog.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/pages/measurement_bar.h"
 
@@ -38,6 +39,7 @@ void ChannelPage::createMeasurementBar() {
           &ChannelPage::onExportFilters);
   connect(measurementBar_, &MeasurementBar::importFiltersRequested, this,
           &ChannelPage::onImportFilters);
+  connect(measurementBar_, &MeasurementBar::fitRequested, this, &ChannelPage::onFit);
 }
 
 QString ChannelPage::exportFiltersTo(const QString& path, FilterTextFormat format) const {
@@ -101,6 +103,14 @@ void ChannelPage::onImportFilters() {
   if (!notes.isEmpty())
     showMessageBox(this, MessageKind::Ok, notes.join(QLatin1Char('\n')),
                    uiText(Text::ImportedFilters));
+}
+
+// Window-modal: the window waits for Apply or Cancel while the link carries on.
+void ChannelPage::onFit() {
+  auto* dialog = new EqFitDialog(table_, edits_, channel(), measurementBar_->overlay(), this);
+  dialog->setObjectName(QStringLiteral("eqFitDialog"));
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->open();
 }
 
 } // namespace kv816

@@ -34,6 +34,8 @@ MeasurementBar::MeasurementBar(QWidget* parent) : QWidget(parent) {
   exportButton_ = new QPushButton(this);
   importButton_ = new QPushButton(this);
   measurementButton_ = new QPushButton(this);
+  fitButton_ = new QPushButton(this);
+  fitButton_->setObjectName(QStringLiteral("fitButton"));
   offsetLabel_ = new QLabel(this);
   offset_ = new QDoubleSpinBox(this);
   offset_->setRange(-OFFSET_LIMIT_DB, OFFSET_LIMIT_DB);
@@ -54,8 +56,8 @@ MeasurementBar::MeasurementBar(QWidget* parent) : QWidget(parent) {
     box->setSuffix(QStringLiteral(" Hz"));
   }
   for (QWidget* w : std::initializer_list<QWidget*>{
-           exportButton_, importButton_, measurementButton_, offsetLabel_, offset_, targetLabel_,
-           target_, tilt_, tiltFrom_, tiltTo_})
+           exportButton_, importButton_, measurementButton_, fitButton_, offsetLabel_, offset_,
+           targetLabel_, target_, tilt_, tiltFrom_, tiltTo_})
     row->addWidget(w);
   for (QCheckBox*& box : traces_) {
     box = new QCheckBox(this);
@@ -76,6 +78,7 @@ MeasurementBar::MeasurementBar(QWidget* parent) : QWidget(parent) {
   connect(exportButton_, &QPushButton::clicked, this, &MeasurementBar::exportFiltersRequested);
   connect(importButton_, &QPushButton::clicked, this, &MeasurementBar::importFiltersRequested);
   connect(measurementButton_, &QPushButton::clicked, this, &MeasurementBar::onMeasurementButton);
+  connect(fitButton_, &QPushButton::clicked, this, &MeasurementBar::fitRequested);
   connect(target_, &QComboBox::activated, this, &MeasurementBar::onTargetChoice);
   connect(offset_, &QDoubleSpinBox::valueChanged, this, [this] { readControls(); });
   connect(tilt_, &QDoubleSpinBox::valueChanged, this, [this] { readControls(); });
@@ -89,6 +92,8 @@ void MeasurementBar::refreshTexts() {
   exportButton_->setText(uiText(Text::ExportFilters));
   importButton_->setText(uiText(Text::ImportFilters));
   measurementButton_->setText(uiText(Text::LoadMeasurement));
+  fitButton_->setText(uiText(Text::FitButton));
+  showFitButton();
   offsetLabel_->setText(uiText(Text::LevelOffset));
   targetLabel_->setText(uiText(Text::Target));
   const QSignalBlocker block(target_);
@@ -154,7 +159,15 @@ void MeasurementBar::readControls() {
 }
 
 void MeasurementBar::emitOverlay() {
+  showFitButton();
   emit overlayChanged(overlay());
+}
+
+// A fit needs a measurement; the tooltip says so while there is none.
+void MeasurementBar::showFitButton() {
+  const bool active = overlay().active();
+  fitButton_->setEnabled(active);
+  fitButton_->setToolTip(uiText(active ? Text::TipFit : Text::TipFitNeedsMeasurement));
 }
 
 QString MeasurementBar::loadMeasurement(const QString& path) {

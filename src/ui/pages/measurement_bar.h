@@ -3,7 +3,8 @@
 // measurement overlay (the measurement file, the level offset, the target and which traces
 // show). The overlay is kept per channel, so each channel shows its own measurement again
 // when the page comes back to it. The bar never touches the table; filter export and
-// import are signals the page answers. GUI thread only.
+// import and the EQ fit (enabled while a measurement is loaded) are signals the page
+// answers. GUI thread only.
 
 #include <QString>
 #include <QWidget>
@@ -51,6 +52,7 @@ signals:
   void overlayChanged(const GraphOverlay& overlay);
   void exportFiltersRequested();
   void importFiltersRequested();
+  void fitRequested();
 
 private:
   struct ChannelState {
@@ -68,6 +70,7 @@ private:
   void onMeasurementButton();
   void onTargetChoice(int choice);
   void emitOverlay();
+  void showFitButton();
 
   int channel_ = 0;
   bool showing_ = false;
@@ -75,6 +78,7 @@ private:
   QPushButton* exportButton_ = nullptr;
   QPushButton* importButton_ = nullptr;
   QPushButton* measurementButton_ = nullptr;
+  QPushButton* fitButton_ = nullptr;
   QLabel* offsetLabel_ = nullptr;
   QDoubleSpinBox* offset_ = nullptr;
   QLabel* targetLabel_ = nullptr;

@@ -82,6 +82,8 @@ QStringList sourceParts(const EditSubject& subject) {
     return {uiText(Text::ChannelCopy)};
   if (subject.source == EditSource::FilterText)
     return {uiText(Text::ImportedFilters)};
+  if (subject.source == EditSource::EqFit)
+    return {uiText(Text::FitEq)};
   if (subject.source == EditSource::Reset && subject.function)
     return {uiText(isGraphicBandFunction(*subject.function) ? Text::GeqReset : Text::PeqReset)};
   if (subject.function)
