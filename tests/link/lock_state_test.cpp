@@ -48,6 +48,7 @@ TEST_F(LockState, TheLockStateIsKnownOnlyOnceTheDeviceHasToldIt) {
     setReplyEditor(nullptr);
     std::atomic<int> result{-1};
     tasks[TASK_JOB] = [&](WorkerSession& s) { result = requestLockState(s, ATTEMPTS) ? 1 : 0; };
+    manualClock = true;
     WorkerOptions options;
     options.skipFullRead = true;
     SimConfig config;
@@ -70,7 +71,7 @@ TEST_F(LockState, TheLockStateIsKnownOnlyOnceTheDeviceHasToldIt) {
     });
     const int requestsBefore = countSent(cmd::INFO);
     worker->link().taskFlags().set(TASK_JOB, 1);
-    ASSERT_TRUE(events.waitFor([&] { return result.load() >= 0; }, 15s));
+    ASSERT_TRUE(runUntil([&] { return result.load() >= 0; }, 15s));
     EXPECT_EQ(result.load() == 1, c.known);
     EXPECT_EQ(countSent(cmd::INFO) - requestsBefore, c.requests);
     if (c.known) {

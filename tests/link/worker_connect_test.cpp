@@ -16,14 +16,19 @@ bool isMeter(int index) {
   return index >= IDX_METER_FIRST && index < IDX_METER_FIRST + 6;
 }
 
-class WorkerConnect : public WorkerFixture {};
+class WorkerConnect : public WorkerFixture {
+protected:
+  void SetUp() override {
+    WorkerFixture::SetUp();
+    manualClock = true;
+  }
+};
 
 TEST_F(WorkerConnect, ReadsTheWholeTableAndAnnouncesEveryIndexOnce) {
   startWorker();
   ASSERT_TRUE(waitRunning());
-  const auto elapsed =
-      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - startedAt);
-  std::printf("start to Running: %lld ms\n", static_cast<long long>(elapsed.count()));
+  std::printf("start to Running: %lld ms on the link's clock\n",
+              static_cast<long long>(elapsed().count()));
 
   for (int i = 0; i < PARAM_COUNT; ++i) {
     if (!isMeter(i)) {
@@ -58,15 +63,16 @@ TEST_F(WorkerConnect, WrongIdentityGetsTwelveRequestsThenTheMessage) {
   SimConfig config;
   config.identity = 20012;
   startWorker(config);
-  ASSERT_TRUE(events.waitFor([&] { return events.messages().size() >= 1; }, 5s));
+  ASSERT_TRUE(runUntil([&] { return events.messages().size() >= 1; }, 5s));
   EXPECT_EQ(events.messages().front().text, "Equipment model is wrong!");
   EXPECT_EQ(infoAtMessage, 12);
   EXPECT_EQ(worker->phase(), WorkerPhase::Handshaking);
 
-  // The worker now pauses 2 s before it reopens; stop cuts the pause short.
-  const auto before = Clock::now();
+  // The worker now pauses 2 s before it reopens; stop cuts the pause short, with the
+  // clock standing still.
+  const auto before = clock.now();
   EXPECT_TRUE(worker->stop());
-  EXPECT_LT(Clock::now() - before, 500ms);
+  EXPECT_EQ(clock.now(), before);
 }
 
 TEST_F(WorkerConnect, LockedCurrentPresetRefusesTheFullRead) {
@@ -78,9 +84,9 @@ TEST_F(WorkerConnect, LockedCurrentPresetRefusesTheFullRead) {
   EXPECT_EQ(worker->link().deviceInfo().presetLocked.load(), 1);
   EXPECT_EQ(events.messages().size(), 0u);
   silent = true;
-  ASSERT_TRUE(events.waitFor([&] { return worker->phase() == WorkerPhase::Opening; }, 3s));
+  ASSERT_TRUE(runUntil([&] { return worker->phase() == WorkerPhase::Opening; }, 3s));
   silent = false;
-  ASSERT_TRUE(events.waitFor([&] { return worker->phase() == WorkerPhase::Reading; }, 3s));
+  ASSERT_TRUE(runUntil([&] { return worker->phase() == WorkerPhase::Reading; }, 3s));
   ASSERT_TRUE(waitRunning());
   EXPECT_EQ(events.messageCount("Unable to read encrypted mode!"), 1);
   EXPECT_EQ(countSent(cmd::BULK_DUMP), 1);
@@ -89,7 +95,9 @@ TEST_F(WorkerConnect, LockedCurrentPresetRefusesTheFullRead) {
 
 TEST_F(WorkerConnect, EditsMadeWithoutADeviceAreDiscardedAfterTheHandshake) {
   startWorker();
-  // The worker is still in its start-up pause: no device has answered yet.
+  // The clock stands still: the worker is in its start-up pause and no device has answered.
+  ASSERT_TRUE(clock.settle());
+  EXPECT_EQ(worker->phase(), WorkerPhase::Starting);
   const int index = 200;
   table.setParameter(index, 12345);
   ASSERT_TRUE(waitRunning());
@@ -98,17 +106,27 @@ TEST_F(WorkerConnect, EditsMadeWithoutADeviceAreDiscardedAfterTheHandshake) {
   EXPECT_EQ(table.wireValue(index), device->value(index));
 }
 
-TEST_F(WorkerConnect, StopsPromptlyFromEveryPhase) {
+// Every sleep and reply wait ends at the stop: it returns with the clock standing still.
+TEST_F(WorkerConnect, StopsWithoutWaitingOutAnySleepFromEveryPhase) {
   // A device that answers late keeps the worker in reply waits and sleeps.
   SimConfig slow;
   slow.faults.delay = 300ms;
-  for (auto after : {0ms, 200ms, 900ms, 1500ms}) {
-    SCOPED_TRACE(after.count());
+  const struct {
+    std::chrono::milliseconds after;
+    WorkerPhase phase;
+  } cases[] = {
+      {0ms, WorkerPhase::Starting},   {200ms, WorkerPhase::Starting},
+      {510ms, WorkerPhase::Opening},  {900ms, WorkerPhase::Handshaking},
+      {1500ms, WorkerPhase::Reading}, {2600ms, WorkerPhase::Running},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.after.count());
     startWorker(slow);
-    std::this_thread::sleep_for(after);
-    const auto before = Clock::now();
+    ASSERT_TRUE(clock.advance(c.after));
+    EXPECT_EQ(worker->phase(), c.phase);
+    const auto before = clock.now();
     EXPECT_TRUE(worker->stop());
-    EXPECT_LT(Clock::now() - before, 600ms);
+    EXPECT_EQ(clock.now(), before);
     EXPECT_EQ(worker->phase(), WorkerPhase::Stopped);
     worker.reset();
   }

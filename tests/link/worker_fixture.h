@@ -32,6 +32,7 @@ struct SentFrame {
   std::chrono::steady_clock::time_point at;
   uint8_t command;
   std::vector<uint8_t> payload;
+  bool connected = true; // the link's flag once this send's silence accounting ran
 };
 
 class WorkerFixture : public ::testing::Test {
@@ -114,8 +115,11 @@ private:
   TransportFactory factory() {
     return [this](const TransportContext& ctx) {
       auto respond = deviceResponder(*device);
-      auto recording = [this, respond, &clock = ctx.link.clock()](std::span<const uint8_t> frame) {
-        SentFrame f{clock.now(), frame[2], {frame.begin() + 3, frame.end() - 2}};
+      auto recording = [this, respond, &link = ctx.link](std::span<const uint8_t> frame) {
+        SentFrame f{link.clock().now(),
+                    frame[2],
+                    {frame.begin() + 3, frame.end() - 2},
+                    link.state().connected.load()};
         std::function<bool(const SentFrame&)> filter;
         std::function<void(const SentFrame&, std::vector<LoopbackReply>&)> editor;
         {

@@ -1,5 +1,5 @@
-// The main loop against the simulated device: writes and echoes, meters, keep-alive,
-// silence and reconnection, tasks.
+// The main loop against the simulated device, on a clock the tests move by hand: writes
+// and echoes, meters, keep-alive, silence and reconnection, tasks.
 
 #include <gtest/gtest.h>
 
@@ -15,10 +15,23 @@ class WorkerLoop : public WorkerFixture {
 protected:
   void SetUp() override {
     WorkerFixture::SetUp();
+    manualClock = true;
     WorkerOptions options;
     options.skipFullRead = true; // these tests need the main loop, not the read
     startWorker({}, options);
     ASSERT_TRUE(waitRunning());
+  }
+  static uint32_t tickOf(const SentFrame& f) {
+    return static_cast<uint32_t>((f.at.time_since_epoch()) / 1ms);
+  }
+  // The times, in ms after `from`, of the frames sent with `command` and `payload`.
+  std::vector<long> timesOf(uint8_t command, const std::string& payload,
+                            Clock::time_point from) const {
+    std::vector<long> times;
+    for (const SentFrame& f : sent(command))
+      if (toHex(f.payload) == payload && f.at >= from)
+        times.push_back(static_cast<long>((f.at - from) / 1ms));
+    return times;
   }
   // The write frames that carried `index`, with the value each carried.
   std::vector<uint16_t> writesOf(int index) const {
@@ -34,9 +47,10 @@ protected:
 TEST_F(WorkerLoop, AnEditIsWrittenAndClearedByTheEchoWithinACycle) {
   const int index = 300;
   table.setParameter(index, 777);
-  const auto before = Clock::now();
-  ASSERT_TRUE(events.waitFor([&] { return !table.mustSend(index); }, 1s));
-  EXPECT_LT(Clock::now() - before, 250ms);
+  const auto before = clock.now();
+  ASSERT_TRUE(runUntil([&] { return !table.mustSend(index); }, 1s));
+  // One cycle: its 10 ms pause and at most the 81 ms of a meter phase.
+  EXPECT_LE(clock.now() - before, 91ms);
   EXPECT_EQ(device->value(index), 777);
   EXPECT_EQ(writesOf(index), std::vector<uint16_t>{777});
 }
@@ -52,8 +66,8 @@ TEST_F(WorkerLoop, AnEditChangedBeforeItsEchoGoesOutAgainWithTheNewestValue) {
     return true;
   });
   table.setParameter(index, 1000);
-  ASSERT_TRUE(events.waitFor([&] { return device->value(index) == 2000; }, 1s));
-  ASSERT_TRUE(events.waitFor([&] { return !table.mustSend(index); }, 1s));
+  ASSERT_TRUE(runUntil([&] { return device->value(index) == 2000; }, 1s));
+  ASSERT_TRUE(runUntil([&] { return !table.mustSend(index); }, 1s));
   EXPECT_EQ(writesOf(index), (std::vector<uint16_t>{1000, 2000}));
 }
 
@@ -75,43 +89,64 @@ TEST_F(WorkerLoop, MeterRequestFollowsThePageOnShow) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.view);
     worker->meterView().store(c.view);
-    std::this_thread::sleep_for(120ms);
+    ASSERT_TRUE(clock.advance(120ms));
     EXPECT_EQ(toHex(sent(cmd::READ).back().payload), c.payload);
   }
-  // About one request every 30 ms.
-  const int before = countSent(cmd::READ);
-  std::this_thread::sleep_for(1000ms);
-  const int perSecond = countSent(cmd::READ) - before;
-  EXPECT_GE(perSecond, 24);
-  EXPECT_LE(perSecond, 34);
+  // Two 81 ms cycles (a 10 ms pause, then 71 ms of meter phase) carry five requests 31 ms
+  // apart; the one that falls due in the pause goes out as the pause ends, 38 ms after the last.
+  const auto from = clock.now();
+  ASSERT_TRUE(clock.advance(1000ms));
+  const std::vector<long> times = timesOf(cmd::READ, "", from);
+  ASSERT_GE(times.size(), 7u);
+  for (size_t i = 1; i < times.size(); ++i) {
+    const long gap = times[i] - times[i - 1];
+    EXPECT_TRUE(gap == 31 || gap == 38) << "gap " << gap << " at " << times[i] << " ms";
+    if (i >= 5) {
+      EXPECT_EQ(times[i] - times[i - 5], 162) << "at " << times[i] << " ms";
+    }
+  }
 }
 
 // On the home page the device answers nothing but the keep-alive; the link must hold.
-TEST_F(WorkerLoop, KeepAliveGoesOutAbout1500MsApartAndHoldsAnIdleLink) {
-  std::this_thread::sleep_for(3400ms);
-  std::vector<Clock::time_point> times;
-  for (const SentFrame& f : sent(cmd::WRITE))
-    if (toHex(f.payload) == "04 8F 00 01")
-      times.push_back(f.at);
+// The keep-alive goes out in the first cycle more than 1500 ms after the last one: every
+// 19th cycle of 81 ms.
+TEST_F(WorkerLoop, KeepAliveGoesOutEveryNineteenCyclesAndHoldsAnIdleLink) {
+  const auto from = clock.now();
+  ASSERT_TRUE(clock.advance(5000ms));
+  const std::vector<long> times = timesOf(cmd::WRITE, "04 8F 00 01", from);
   ASSERT_GE(times.size(), 3u);
+  for (size_t i = 1; i < times.size(); ++i)
+    EXPECT_EQ(times[i] - times[i - 1], 19 * 81);
   EXPECT_EQ(events.count(true, Notify::LinkStatus, LINK_FOUND), 1); // never reconnected
-  for (size_t i = 1; i < times.size(); ++i) {
-    const auto gap = times[i] - times[i - 1];
-    EXPECT_GE(gap, 1500ms);
-    EXPECT_LE(gap, 1700ms);
-  }
 }
 
-TEST_F(WorkerLoop, ASilentDeviceIsDetectedAndTheLinkReopened) {
+// A USB link counts every send made 1500 ms or more after the last reply as a miss; the
+// fifth drops the link.
+TEST_F(WorkerLoop, ASilentDeviceIsDroppedOnTheFifthMissAndTheLinkReopened) {
   const int lostBefore = events.count(true, Notify::LinkStatus, LINK_LOST);
   const int foundBefore = events.count(true, Notify::LinkStatus, LINK_FOUND);
   silent = true;
-  const auto before = Clock::now();
+  const auto from = clock.now();
+  const uint32_t lastReply = worker->link().state().lastRxTick.load();
   // The worker reports the loss; the transport's new search reports itself too.
-  ASSERT_TRUE(events.waitFor(
+  ASSERT_TRUE(runUntil(
       [&] { return events.count(true, Notify::LinkStatus, LINK_LOST) == lostBefore + 2; }, 3s));
-  // Five sends after 1.5 s of silence drop a USB link.
-  EXPECT_LT(Clock::now() - before, 2200ms);
+  const uint32_t lostAt = worker->link().now() - lastReply;
+
+  std::vector<uint32_t> misses; // ms after the last reply
+  for (const SentFrame& f : sent()) {
+    const uint32_t silence = tickOf(f) - lastReply;
+    if (f.at < from || silence < 1500)
+      continue;
+    misses.push_back(silence);
+    if (!f.connected)
+      break;
+  }
+  // Two meter requests; the keep-alive, whose 200 ms echo wait runs out; two more meter
+  // requests, the second of which drops the link; the cycle ends 40 ms later.
+  EXPECT_EQ(misses, (std::vector<uint32_t>{1519, 1550, 1559, 1779, 1810}));
+  EXPECT_EQ(lostAt, 1850u);
+
   silent = false;
   EXPECT_TRUE(waitRunning(3s));
   EXPECT_EQ(events.count(true, Notify::LinkStatus, LINK_FOUND), foundBefore + 1);
@@ -122,6 +157,7 @@ class WorkerTasks : public WorkerFixture {};
 TEST_F(WorkerTasks, ARaisedTaskRunsOnceAndEndsWithTheProgressHidden) {
   std::atomic<int> runs{0};
   tasks[TASK_RECALL] = [&](WorkerSession&) { ++runs; };
+  manualClock = true;
   WorkerOptions options;
   options.skipFullRead = true;
   startWorker({}, options);
@@ -129,7 +165,7 @@ TEST_F(WorkerTasks, ARaisedTaskRunsOnceAndEndsWithTheProgressHidden) {
   const int hiddenBefore = events.count(false, Notify::ProgressHidden, 0);
   worker->link().taskFlags().set(TASK_RECALL, 1);
   worker->link().taskFlags().set(TASK_STORE_NAME, 1); // no task installed: only the ending
-  ASSERT_TRUE(events.waitFor(
+  ASSERT_TRUE(runUntil(
       [&] { return events.count(false, Notify::ProgressHidden, 0) >= hiddenBefore + 2; }, 2s));
   EXPECT_EQ(runs.load(), 1);
   EXPECT_FALSE(worker->link().taskFlags().pending(TASK_RECALL));

@@ -34,6 +34,7 @@ class WorkerWake : public WorkerFixture {};
 // Each edit is made as a meter request leaves, early in the phase; without the wake the
 // phase would send more meter requests before the write.
 TEST_F(WorkerWake, AWokenWorkerWritesTheEditBeforeAnotherMeterRequest) {
+  manualClock = true;
   WorkerOptions options;
   options.skipFullRead = true;
   startWorker({}, options);
@@ -50,7 +51,7 @@ TEST_F(WorkerWake, AWokenWorkerWritesTheEditBeforeAnotherMeterRequest) {
     }
     return true;
   });
-  ASSERT_TRUE(events.waitFor(
+  ASSERT_TRUE(runUntil(
       [&] { return edited.load() == EDITS && !table.mustSend(FIRST_INDEX + EDITS - 1); }, 5s));
 
   const std::vector<SentFrame> frames = sent();
