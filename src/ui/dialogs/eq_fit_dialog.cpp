@@ -163,7 +163,7 @@ void EqFitDialog::buildOptions(QWidget* box, double offsetDb) {
   form->addRow(uiText(Text::FitRange), row({fromHz_, new QLabel(QStringLiteral("–"), box), toHz_}));
 
   bands_ = spin("fitBandCount", 0, PEQ_BAND_COUNT, 0, {});
-  form->addRow(uiText(Text::FitBands), bands_);
+  form->addRow(uiText(Text::FitBands), row({bands_}));
   auto* locks = new QWidget(box);
   auto* lockRow = new QHBoxLayout(locks);
   lockRow->setContentsMargins(0, 0, 0, 0);
@@ -180,7 +180,7 @@ void EqFitDialog::buildOptions(QWidget* box, double offsetDb) {
 
   maxBoost_ = real("fitMaxBoost", 0.0, EQ_FIT_MAX_BOOST_DB, defaults.maxBoostDb, 1, db);
   maxBoost_->setSingleStep(0.5);
-  form->addRow(uiText(Text::FitMaxBoost), maxBoost_);
+  form->addRow(uiText(Text::FitMaxBoost), row({maxBoost_}));
   qMin_ = real("fitQMin", BAND_Q_MIN, BAND_Q_MAX, defaults.qMin, 2, {});
   qMax_ = real("fitQMax", BAND_Q_MIN, BAND_Q_MAX, defaults.qMax, 2, {});
   form->addRow(uiText(Text::FitQRange), row({qMin_, new QLabel(QStringLiteral("–"), box), qMax_}));
@@ -191,7 +191,7 @@ void EqFitDialog::buildOptions(QWidget* box, double offsetDb) {
     smoothing_->addItem(n == 0 ? uiText(Text::SmoothingNone)
                                : filledIn(Text::SmoothingOctave, {QString::number(n)}),
                         n);
-  form->addRow(uiText(Text::FitSmoothing), smoothing_);
+  form->addRow(uiText(Text::FitSmoothing), row({smoothing_}));
 
   targetLabel_ = new QLabel(targetName_, box);
   targetLabel_->setObjectName(QStringLiteral("fitTargetName"));
@@ -370,7 +370,7 @@ void EqFitDialog::showResult() {
     bandList_->clear();
     return;
   }
-  preview_->showFit(result_);
+  preview_->showFit(result_, !resultOptions_.levelOffsetDb);
   lines << filledIn(Text::FitRmsError,
                     {number(result_.rmsBeforeDb, 2), number(result_.rmsAfterDb, 2)});
   status_->setText(lines.join(QLatin1Char('\n')));

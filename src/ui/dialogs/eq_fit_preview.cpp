@@ -52,11 +52,19 @@ EqFitPreview::EqFitPreview(QWidget* parent) : QWidget(parent) {
   setMinimumSize(320, 160);
 }
 
-void EqFitPreview::showFit(const EqFitResult& fit) {
+void EqFitPreview::showFit(const EqFitResult& fit, bool aligned) {
   frequencies_ = fit.frequencies;
   before_ = fit.before;
   after_ = fit.after;
   target_ = fit.target;
+  if (aligned && !before_.empty() && before_.size() == after_.size()) {
+    double shift = 0.0;
+    for (size_t i = 0; i < before_.size(); ++i)
+      shift += after_[i] - before_[i];
+    shift /= static_cast<double>(before_.size());
+    for (double& level : before_)
+      level += shift;
+  }
   update();
 }
 

@@ -16,8 +16,11 @@ class EqFitPreview : public QWidget {
 public:
   explicit EqFitPreview(QWidget* parent = nullptr);
 
-  // Takes the fit's curves; a failed fit (no curves) leaves the graph empty.
-  void showFit(const EqFitResult& fit);
+  // Takes the fit's curves; a failed fit (no curves) leaves the graph empty. With
+  // `aligned` (no fixed offset) the before curve is moved onto the target's mean level as
+  // the after curve is, so the picture shows the errors the RMS figures measure; the
+  // level the cuts take away is the channel gain's business.
+  void showFit(const EqFitResult& fit, bool aligned);
   void clear();
   bool empty() const { return frequencies_.empty(); }
 

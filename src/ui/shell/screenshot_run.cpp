@@ -6,6 +6,7 @@
 #include "model/encodings.h"
 #include "model/parameter_table.h"
 #include "ui/controls/ui_text.h"
+#include "ui/dialogs/eq_fit_dialog.h"
 #include "ui/dialogs/progress_window.h"
 #include "ui/pages/channel_page.h"
 #include "ui/pages/measurement_bar.h"
@@ -19,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QPushButton>
 #include <QSaveFile>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -184,6 +186,28 @@ bool ScreenshotRun::saveMeasurement() {
   return saved;
 }
 
+// The EQ fit dialog over output 1's measurement and target, after its first fit; closed
+// with Cancel, so nothing changes.
+bool ScreenshotRun::saveEqFit() {
+  constexpr int FIT_WAITS = 25;
+  window_.showPageNumber(PAGE_OUTPUT_FIRST);
+  auto* page = static_cast<ChannelPage*>(window_.pages().output());
+  auto* fit = page->measurementBar().findChild<QPushButton*>(QStringLiteral("fitButton"));
+  if (fit)
+    fit->click();
+  auto* dialog = page->findChild<EqFitDialog*>(QStringLiteral("eqFitDialog"));
+  for (int i = 0; dialog && dialog->busy() && i < FIT_WAITS; ++i)
+    settle();
+  settle();
+  const QString path = QDir(folder_).filePath(QStringLiteral("kv816-en-autoeq.png"));
+  const bool saved = dialog && !dialog->busy() && dialog->grab().save(path);
+  QTextStream(stderr) << (saved ? "saved " : "could not save ") << path << Qt::endl;
+  if (dialog)
+    dialog->reject();
+  window_.showPageNumber(0);
+  return saved;
+}
+
 void ScreenshotRun::capture() {
   QDir().mkpath(folder_);
   const LanguageIndex original = currentLanguage();
@@ -193,6 +217,7 @@ void ScreenshotRun::capture() {
   saved = savePages() && saved;
   saved = saveEditMenu() && saved;
   saved = saveMeasurement() && saved;
+  saved = saveEqFit() && saved;
   window_.setLanguage(original);
   settle();
   window_.closeWithoutAsking();

@@ -2,8 +2,8 @@
 // The program's --screenshots mode: once the link is up and the device has been read (or
 // after a time-out), save a PNG of the main window in each language into a folder, plus
 // one of the progress window if it was seen during the read, then one of every kind of page
-// in English, one of the screen with the Edit menu open after an edit and one of output 1
-// with a measurement over its graph, and quit. Used by
+// in English, one of the screen with the Edit menu open after an edit, one of output 1
+// with a measurement over its graph and one of the EQ fit dialog over it, and quit. Used by
 // scripts/screenshot. GUI thread only.
 
 #include <QObject>
@@ -27,6 +27,7 @@ private:
   bool savePages();
   bool saveEditMenu();
   bool saveMeasurement();
+  bool saveEqFit();
 
   MainWindow& window_;
   ProgressWindow& progress_;
