@@ -22,7 +22,6 @@ public:
   // level the cuts take away is the channel gain's business.
   void showFit(const EqFitResult& fit, bool aligned);
   void clear();
-  bool empty() const { return frequencies_.empty(); }
 
   QSize sizeHint() const override { return {560, 240}; }
 
