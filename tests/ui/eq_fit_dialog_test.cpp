@@ -195,6 +195,12 @@ TEST(EqFitDialog, BadInputIsExplainedAndChangesNothing) {
     QString message;
   };
   const auto flat = [](double) { return 80.0; };
+  QTemporaryDir files;
+  const QString shortTarget = files.filePath("target.txt");
+  QFile target(shortTarget);
+  ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+  target.write(measurementText([](double f) { return -std::log2(f / 1000.0); }, 100.0));
+  target.close();
   const std::vector<Case> cases = {
       {"range outside the measurement", measurementText(roomLevel, 50.0), [](EqFitDialog&) {},
        "The range 40–16000 Hz is outside the measurement (50–"},
@@ -215,6 +221,9 @@ TEST(EqFitDialog, BadInputIsExplainedAndChangesNothing) {
        [](EqFitDialog& d) { child<QSpinBox>(d, "fitTo").setValue(60); }, "The range must lie"},
       {"flat already", measurementText(flat), [](EqFitDialog&) {},
        "The measurement is within 0.5 dB RMS"},
+      {"target file narrower than the range", measurementText(roomLevel),
+       [&shortTarget](EqFitDialog& d) { ASSERT_TRUE(d.loadTarget(shortTarget).isEmpty()); },
+       "The target does not cover the range."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
