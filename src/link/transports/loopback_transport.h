@@ -33,7 +33,8 @@ public:
   ~LoopbackTransport() override;
 
   // Starts the receive thread and probes index 0 every 100 ms until the device answers
-  // (true, `connected` set) or workerRun is cleared (false).
+  // (true, `connected` set) or workerRun is cleared (false). The pause between probes ends
+  // early on a release of the reply hand-off, which the stop operation makes.
   bool open() override;
   void close() override;
   bool isOpen() const override { return running_.load(std::memory_order_relaxed); }
