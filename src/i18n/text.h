@@ -138,6 +138,22 @@ enum class Text : int {
   SetHotspot,       // "Set\n\tHot"
   SetRouter,        // "Set\n\tRoute"
 
+  // Remote API dialog (Remote menu).
+  MenuApi,         // "API...": opens the dialog
+  ApiTitle,        // "Remote API": the dialog's caption
+  ApiEnable,       // Switch: serve the API
+  ApiAddress,      // "Address:"
+  ApiPort,         // "Port:"
+  ApiOscEnable,    // Switch: OSC as well, followed by its port
+  ApiToken,        // "Access token:"
+  ApiCopy,         // Button: token to the clipboard
+  ApiTokenNeeded,  // Why the token is shown: the address is reachable from other computers
+  ApiListening,    // "Listening on" followed by the address
+  ApiStopped,      // The API is not served
+  ApiNotStarted,   // "Could not start:" followed by the reason
+  ApiBadAddress,   // The address is not a numeric IP address
+  ApiLoopbackOnly, // KV816_LOOPBACK_ONLY refuses an address beyond this computer
+
   // Edit menu and its history.
   MenuEdit,       // "Edit"
   Undo,           // "Undo" followed by " " and what the step changed

@@ -9,6 +9,7 @@
 #include "ui/shell/app_icon.h"
 #include "ui/shell/appearance.h"
 #include "ui/shell/device_session.h"
+#include "ui/shell/gui_api_host.h"
 #include "ui/shell/gui_transport_hooks.h"
 #include "ui/shell/main_window.h"
 #include "ui/shell/qt_link_events.h"
@@ -119,6 +120,8 @@ int runApplication(int argc, char** argv) {
                    [&window] { raise(window); });
   window.initialise();
   session.start(events);
+  if (QString error; !window.apiHost().startFromSettings(error))
+    window.showNotice(error);
   window.show();
   if (!options.screenshotFolder.isEmpty())
     new ScreenshotRun(window, progress, options.screenshotFolder, SCREENSHOT_LINK_TIMEOUT_MS);

@@ -7,6 +7,7 @@
 #include "ui/dialogs/message_box.h"
 #include "ui/shell/app_icon.h"
 #include "ui/shell/device_session.h"
+#include "ui/shell/gui_api_host.h"
 #include "ui/shell/program_commands.h"
 #include "ui/shell/show_controller.h"
 #include "ui/shell/support_bundle_saver.h"
@@ -61,6 +62,7 @@ MainWindow::MainWindow(DeviceSession& session, const PageFactory& pages, QWidget
   }
   commands_ = new ProgramCommands(*this, session_);
   show_ = new ShowController(*this, session_);
+  api_ = std::make_unique<GuiApiHost>(*this, session_);
   buildMenus();
   show_->buildMenus();
   bundle_ = new SupportBundleSaver(*this, session_);
@@ -156,7 +158,9 @@ void MainWindow::showTab(int tab) {
   if (page < 0)
     return;
   shownPage_ = page;
-  session_.link().state().meterView.store(page, std::memory_order_relaxed);
+  // Remote clients that want the levels keep every meter polled.
+  if (!api_->metersWanted())
+    session_.link().state().meterView.store(page, std::memory_order_relaxed);
   if (page == PAGE_HOME) {
     hideAllPagesBut(pages_.home());
   } else if (page == PAGE_GAIN) {

@@ -17,6 +17,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QFrame;
@@ -26,6 +27,7 @@ class QMenu;
 namespace kv816 {
 
 class DeviceSession;
+class GuiApiHost;
 class ProgramCommands;
 class ShowController;
 class SupportBundleSaver;
@@ -87,6 +89,8 @@ public:
   ShowController& showController() { return *show_; }
   // Help -> Save support bundle…
   SupportBundleSaver& supportBundle() { return *bundle_; }
+  // The remote API served by this program (Remote -> API).
+  GuiApiHost& apiHost() { return *api_; }
   // Closes as if the exit question had been answered Yes (the screenshot mode).
   void closeWithoutAsking();
 
@@ -110,6 +114,7 @@ private:
   void editsApplied(const std::vector<int>& indexes, EditOrigin origin);
   void openDeployDialog();
   void openNetworkDialog();
+  void openApiDialog();
   void relabelMenus();
   void updateMenuChecks();
   void applyIoMode(int mode);
@@ -146,6 +151,8 @@ private:
   std::array<QLabel*, 3> status_{};
   std::array<QMenu*, MENU_COUNT> menus_{};
   MenuActions actions_;
+  // Last member: it goes first, while the edit session it listens to still exists.
+  std::unique_ptr<GuiApiHost> api_;
 };
 
 } // namespace kv816

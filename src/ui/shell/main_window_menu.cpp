@@ -4,6 +4,7 @@
 #include "link/module_commands.h"
 #include "presets/settings.h"
 #include "ui/controls/ui_text.h"
+#include "ui/dialogs/api_dialog.h"
 #include "ui/dialogs/deploy_dialog.h"
 #include "ui/dialogs/network_dialog.h"
 #include "ui/pages/control_tips.h"
@@ -49,6 +50,7 @@ void MainWindow::buildMenus() {
   for (auto*& menu : menus_)
     menu = menuBar()->addMenu(QString());
   actions_.network = addCommand(menus_[MENU_REMOTE], [this] { openNetworkDialog(); });
+  actions_.api = addCommand(menus_[MENU_REMOTE], [this] { openApiDialog(); });
   for (size_t mode = 0; mode < actions_.modes.size(); ++mode) {
     actions_.modes[mode] = addCommand(menus_[MENU_DEVICE], [this, mode] {
       showPageNumber(PAGE_HOME);
@@ -96,6 +98,7 @@ void MainWindow::relabelMenus() {
   for (size_t i = 0; i < tops.size(); ++i)
     menus_[i]->setTitle(withMnemonic(uiText(tops[i]), QLatin1Char(TOP_KEYS[i])));
   actions_.network->setText(withMnemonic(uiText(Text::MenuNetwork), QLatin1Char('N')));
+  actions_.api->setText(withMnemonic(uiText(Text::MenuApi), QLatin1Char('A')));
   actions_.load->setText(withMnemonic(uiText(Text::Load), QLatin1Char('L')));
   actions_.save->setText(withMnemonic(uiText(Text::Save), QLatin1Char('S')));
   actions_.importFile->setText(withMnemonic(uiText(Text::Import), QLatin1Char('I')));
@@ -161,6 +164,11 @@ void MainWindow::openNetworkDialog() {
   ModuleCommands* modules = session_.modules();
   NetworkDialog dialog(modules ? *modules : idle, session_.settings(), session_.linkType(),
                        messagesOf(*this), this);
+  dialog.exec();
+}
+
+void MainWindow::openApiDialog() {
+  ApiDialog dialog(*api_, session_.settings(), this);
   dialog.exec();
 }
 

@@ -11,6 +11,7 @@ namespace kv816 {
 
 struct MenuActions {
   QAction* network = nullptr;
+  QAction* api = nullptr;
   std::array<QAction*, 4> modes{}; // 2IN4OUT, 2IN6OUT, 4IN6OUT, 4IN8OUT
   QAction* load = nullptr;
   QAction* save = nullptr;

@@ -1,6 +1,7 @@
 #include "ui/shell/qt_link_events.h"
 
 #include "ui/dialogs/progress_window.h"
+#include "ui/shell/gui_api_host.h"
 #include "ui/shell/main_window.h"
 
 #include <QThread>
@@ -71,8 +72,12 @@ void QtLinkEvents::post(Notify what, int arg) {
   QMetaObject::invokeMethod(
       this,
       [this, what, arg] {
-        if (window_)
-          window_->handleNotify(what, arg);
+        if (!window_)
+          return;
+        window_->handleNotify(what, arg);
+        // Remote clients hear of the device's reports, not of the window's own refreshes.
+        if (what == Notify::ParameterChanged)
+          window_->apiHost().onDeviceReported(arg);
       },
       Qt::QueuedConnection);
 }
