@@ -53,6 +53,10 @@ struct LinkState {
   std::atomic<int> meterView{0};
   // Entries the last full read did not get from the device (0 after a complete read).
   std::atomic<int> readMissing{0};
+  // The network link's module while a connection to it is open: IPv4 address (most
+  // significant byte first) and TCP port; 0 otherwise. For the host's status line.
+  std::atomic<uint32_t> peerAddress{0};
+  std::atomic<uint16_t> peerPort{0};
 
   std::atomic<uint32_t> readWait{100};
   std::atomic<uint32_t> batchWait{800};

@@ -41,6 +41,8 @@ SimulatedDevice::SimulatedDevice(SimConfig config)
 std::vector<OutgoingFrame> SimulatedDevice::receive(std::span<const uint8_t> bytes) {
   std::lock_guard lock(mutex_);
   Out out;
+  if (unplugged_)
+    return out;
   for (const Frame& frame : parser_.feed(bytes))
     dispatch(out, frame);
   return out;
@@ -49,6 +51,8 @@ std::vector<OutgoingFrame> SimulatedDevice::receive(std::span<const uint8_t> byt
 std::vector<OutgoingFrame> SimulatedDevice::handleFrame(const Frame& frame) {
   std::lock_guard lock(mutex_);
   Out out;
+  if (unplugged_)
+    return out;
   dispatch(out, frame);
   return out;
 }
@@ -85,7 +89,7 @@ void SimulatedDevice::dispatch(Out& out, const Frame& frame) {
   }
 }
 
-void SimulatedDevice::emit(Out& out, uint8_t command, std::span<const uint8_t> payload) {
+void SimulatedDevice::emitFrame(Out& out, uint8_t command, std::span<const uint8_t> payload) {
   std::optional<OutgoingFrame> sent = faults_.apply(buildFrame(command, payload));
   if (observer_) {
     const auto bytes = sent ? sent->bytes : buildFrame(command, payload);
@@ -100,7 +104,7 @@ void SimulatedDevice::emitItems(Out& out, uint8_t command, const std::vector<uin
   const size_t chunk = static_cast<size_t>(perFrame) * 4;
   for (size_t at = 0; at < items.size(); at += chunk) {
     const size_t n = std::min(chunk, items.size() - at);
-    emit(out, command, std::span(items).subspan(at, n));
+    emitFrame(out, command, std::span(items).subspan(at, n));
   }
 }
 
@@ -112,7 +116,7 @@ void SimulatedDevice::onInfo(Out& out) {
     emitLocks(out);
     return;
   }
-  emit(out, cmd::INFO, identity);
+  emitFrame(out, cmd::INFO, identity);
   // A device with locked presets reports them in the lock form, after its identity.
   if (lockMask_ != 0)
     emitLocks(out);
@@ -125,7 +129,7 @@ void SimulatedDevice::emitLocks(Out& out) {
                            static_cast<uint8_t>(lockMask_ >> 8 & 0xFF),
                            static_cast<uint8_t>(lockMask_ >> 16 & 0xFF),
                            static_cast<uint8_t>(lockMask_ >> 24 & 0xFF)};
-  emit(out, cmd::INFO, locks);
+  emitFrame(out, cmd::INFO, locks);
 }
 
 void SimulatedDevice::refreshMeters() {
@@ -194,7 +198,7 @@ void SimulatedDevice::onName(Out& out, std::span<const uint8_t> payload) {
   std::vector<uint8_t> reply{static_cast<uint8_t>(p)};
   const std::string& name = presets_.preset(p).name;
   reply.insert(reply.end(), name.begin(), name.end());
-  emit(out, cmd::NAME, reply);
+  emitFrame(out, cmd::NAME, reply);
 }
 
 void SimulatedDevice::recall(int p) {
@@ -209,7 +213,7 @@ void SimulatedDevice::onRecall(Out& out, std::span<const uint8_t> payload) {
     return;
   const uint8_t p = payload[0];
   const uint8_t reply[] = {p};
-  emit(out, cmd::RECALL, reply);
+  emitFrame(out, cmd::RECALL, reply);
   recall(p);
 }
 
@@ -219,7 +223,7 @@ void SimulatedDevice::onStoreName(Out& out, std::span<const uint8_t> payload) {
   const uint8_t p = payload[0];
   presets_.setName(p, std::string(payload.begin() + 1, payload.end()));
   const uint8_t reply[] = {p};
-  emit(out, cmd::STORE_NAME, reply);
+  emitFrame(out, cmd::STORE_NAME, reply);
 }
 
 void SimulatedDevice::onModuleText(Out& out, std::span<const uint8_t> payload) {
@@ -229,7 +233,7 @@ void SimulatedDevice::onModuleText(Out& out, std::span<const uint8_t> payload) {
     return;
   std::vector<uint8_t> bytes(reply->begin(), reply->end());
   bytes.insert(bytes.end(), std::begin(MODULE_TRAILER), std::end(MODULE_TRAILER));
-  emit(out, cmd::MODULE_TEXT, bytes);
+  emitFrame(out, cmd::MODULE_TEXT, bytes);
 }
 
 std::optional<std::string> SimulatedDevice::moduleDatagram(std::string_view text) {
@@ -280,6 +284,11 @@ uint16_t SimulatedDevice::value(int index) const {
 void SimulatedDevice::setFrameObserver(FrameObserver observer) {
   std::lock_guard lock(mutex_);
   observer_ = std::move(observer);
+}
+
+void SimulatedDevice::setUnplugged(bool unplugged) {
+  std::lock_guard lock(mutex_);
+  unplugged_ = unplugged;
 }
 
 } // namespace kv816

@@ -77,10 +77,12 @@ public:
   void loadState(const DeviceState& state);
   uint16_t value(int index) const;
   void setFrameObserver(FrameObserver observer);
+  // A pulled cable: while set, frames from the program are lost and nothing answers.
+  void setUnplugged(bool unplugged);
 
 private:
   using Out = std::vector<OutgoingFrame>;
-  void emit(Out& out, uint8_t command, std::span<const uint8_t> payload);
+  void emitFrame(Out& out, uint8_t command, std::span<const uint8_t> payload);
   void emitItems(Out& out, uint8_t command, const std::vector<uint8_t>& items, int perFrame);
   void dispatch(Out& out, const Frame& frame);
   void onInfo(Out& out);
@@ -107,6 +109,7 @@ private:
   MeterAnimator meters_;
   FrameParser parser_;
   FrameObserver observer_;
+  bool unplugged_ = false;
 };
 
 } // namespace kv816

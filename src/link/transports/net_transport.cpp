@@ -9,6 +9,7 @@
 #include "link/link_events.h"
 #include "link/packet.h"
 #include "link/transports/net_address.h"
+#include "link/transports/net_receive.h"
 #include "model/parameter_table.h"
 
 namespace kv816 {
@@ -160,6 +161,8 @@ bool NetTransport::connectTo(uint32_t address) {
   std::lock_guard lock(connectionMutex_);
   connection_ = std::move(connection);
   receiver_ = std::thread([this, c = connection_.get()] { receiveLoop(c); });
+  link_.state().peerAddress.store(address, relaxed);
+  link_.state().peerPort.store(settings_.tcpPort, relaxed);
   return true;
 }
 
@@ -168,7 +171,8 @@ void NetTransport::receiveLoop(Connection* connection) {
   const LinkState& state = link_.state();
   while (state.workerRun.load(relaxed)) {
     asio::error_code ec;
-    const size_t n = connection->socket.receive(asio::buffer(buffer), 0, ec);
+    const size_t n = receiveUntilClosed(connection->io, connection->socket, asio::buffer(buffer),
+                                        connection->closing, ec);
     if (ec || n == 0) {
       if (!connection->closing.load())
         peerClosed();
@@ -190,6 +194,8 @@ void NetTransport::peerClosed() {
 
 void NetTransport::closeConnection() {
   std::lock_guard lock(connectionMutex_);
+  link_.state().peerAddress.store(0, relaxed);
+  link_.state().peerPort.store(0, relaxed);
   if (connection_) {
     connection_->closing.store(true);
     asio::error_code ignored;

@@ -1,5 +1,6 @@
 #include "ui/controls/level_meter.h"
 
+#include <QEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -64,7 +65,7 @@ double LevelMeter::pictureHeight() const {
 // Segment i occupies picture rows [h - (i + 1) * segment, h - i * segment).
 QRectF LevelMeter::sourceRect(int segment) const {
   const double top = pictureHeight() - double(segment + 1) * segmentHeight_;
-  return QRectF(isLit(segment) ? columnWidth() : 0.0, top, columnWidth(), segmentHeight_);
+  return QRectF(isShownLit(segment) ? columnWidth() : 0.0, top, columnWidth(), segmentHeight_);
 }
 
 QRectF LevelMeter::segmentRect(int segment) const {
@@ -76,7 +77,7 @@ QRectF LevelMeter::segmentRect(int segment) const {
 
 // Green for the body of the column, amber near the top, red for the top segment.
 QColor LevelMeter::paintedColor(int segment) const {
-  if (!isLit(segment))
+  if (!isShownLit(segment))
     return unlitColor();
   if (segment == segmentCount_ - 1)
     return QColor(0xe5, 0x39, 0x35);
@@ -92,6 +93,9 @@ void LevelMeter::paintEvent(QPaintEvent*) {
   if (segmentHeight_ <= 0)
     return;
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  // A level from a device that is not there must not look like one.
+  if (!isEnabled())
+    painter.setOpacity(0.35);
   for (int i = 0; i < segmentCount_; ++i) {
     const QRectF target = segmentRect(i);
     if (!picture_.isNull()) {
@@ -102,6 +106,12 @@ void LevelMeter::paintEvent(QPaintEvent*) {
     const double gap = target.height() / 6;
     painter.fillRect(target.adjusted(1, gap / 2, -1, -gap / 2), paintedColor(i));
   }
+}
+
+void LevelMeter::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::EnabledChange)
+    update();
+  QWidget::changeEvent(event);
 }
 
 } // namespace kv816

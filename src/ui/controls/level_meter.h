@@ -6,7 +6,8 @@
 // widget's height, `segmentHeight` picture pixels each. With a picture (two columns side
 // by side: unlit at x = 0, lit at x = columnWidth) the segments are drawn from it; without
 // one they are painted in the same places. It repaints only when the mask or the geometry
-// changes, has no input and emits nothing. GUI thread only.
+// changes, has no input and emits nothing. Disabled (no device online) it is drawn faded,
+// every segment unlit. GUI thread only.
 
 #include <QColor>
 #include <QPixmap>
@@ -54,11 +55,13 @@ public:
 
 protected:
   void paintEvent(QPaintEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
 private:
   double columnWidth() const;
   double pictureHeight() const;
   QColor paintedColor(int segment) const;
+  bool isShownLit(int segment) const { return isEnabled() && isLit(segment); }
 
   std::uint32_t mask_ = 0;
   int segmentHeight_ = 14;

@@ -6,6 +6,7 @@
 #include "link/task_flags.h"
 #include "link/worker_session.h"
 #include "presets/device_tasks.h"
+#include "sim/simulated_device.h"
 #include "ui/shell/transport_choice.h"
 
 namespace kv816 {
@@ -36,8 +37,9 @@ bool DeviceSession::start(LinkEvents& events) {
   options.config = config_;
   options.dropTasksWhenDown = true;
   link_.state().linkType.store(config_.linkType, std::memory_order_relaxed);
-  auto worker =
-      std::make_unique<ConnectionWorker>(link_, events, makeTransportFactory(hooks_), options);
+  demo_ = config_.demoDevice ? std::make_shared<SimulatedDevice>() : nullptr;
+  auto worker = std::make_unique<ConnectionWorker>(link_, events,
+                                                   makeTransportFactory(hooks_, demo_), options);
   // The desktop says when an import is done; failures have said so already.
   installDeviceTasks(*worker, taskInputs_, nullptr,
                      [this](WorkerSession& s, int task, TaskResult result) {

@@ -21,6 +21,7 @@ namespace kv816 {
 class ConnectionWorker;
 class LinkEvents;
 class ModuleCommands;
+class SimulatedDevice;
 
 class DeviceSession {
 public:
@@ -60,6 +61,9 @@ public:
   int linkType() const { return config_.linkType; }
   // Whether the simulated device answers in-process instead of a real link.
   bool isDemo() const { return config_.demoDevice; }
+  // The simulated device while the demo runs (its table, its frames, its cable); null
+  // otherwise. Any thread may use it.
+  SimulatedDevice* demoDevice() const { return demo_.get(); }
 
   // The preset file the export and import tasks use; written by the GUI before it raises
   // the task, read by the worker.
@@ -76,6 +80,7 @@ private:
   LinkConfig config_;
   bool demoByDefault_ = false;
   TransportHooks hooks_;
+  std::shared_ptr<SimulatedDevice> demo_;
   std::unique_ptr<ConnectionWorker> worker_;
 };
 

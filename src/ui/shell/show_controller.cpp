@@ -1,10 +1,12 @@
 #include "ui/shell/show_controller.h"
 
+#include "i18n/language.h"
 #include "i18n/text.h"
 #include "link/task_flags.h"
 #include "model/factory_defaults.h"
 #include "model/parameter_table.h"
 #include "presets/preset_file.h"
+#include "ui/controls/level_meter.h"
 #include "ui/controls/ui_text.h"
 #include "ui/dialogs/compare_dialog.h"
 #include "ui/shell/device_session.h"
@@ -21,6 +23,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace kv816 {
 
 namespace {
@@ -30,11 +34,34 @@ std::string recentKey(size_t i) {
   return "RecentShow" + std::to_string(i + 1);
 }
 
+// The link's kind in the user's language: USB, Network, Bluetooth or Serial.
 QString linkName(int type) {
-  return QString::fromLatin1(type == LINK_USB         ? "USB"
-                             : type == LINK_NETWORK   ? "NET"
-                             : type == LINK_BLUETOOTH ? "BT"
-                                                      : "COM");
+  const int kind = type == LINK_USB ? 0 : type == LINK_NETWORK ? 1 : type == LINK_BLUETOOTH ? 2 : 3;
+  static const char* const NAMES[3][4] = {
+      {"USB", "网络", "蓝牙", "串口"},
+      {"USB", "網絡", "藍牙", "串口"},
+      {"USB", "Network", "Bluetooth", "Serial"},
+  };
+  const int language = std::clamp(static_cast<int>(currentLanguage()), 0, 2);
+  return QString::fromUtf8(NAMES[language][kind]);
+}
+
+// The model the device says it is; another identity by its number.
+QString identityName(int id) {
+  return id == DEVICE_ID ? QStringLiteral("KV816") : QStringLiteral("ID %1").arg(id);
+}
+
+// "127.0.0.1:1010": the module a network link is connected to; empty when none is.
+QString peerText(const LinkState& state) {
+  const uint32_t address = state.peerAddress.load(relaxed);
+  if (address == 0)
+    return {};
+  return QStringLiteral("%1.%2.%3.%4:%5")
+      .arg(address >> 24)
+      .arg((address >> 16) & 0xFF)
+      .arg((address >> 8) & 0xFF)
+      .arg(address & 0xFF)
+      .arg(state.peerPort.load(relaxed));
 }
 } // namespace
 
@@ -98,6 +125,8 @@ void ShowController::relabel() {
   compareTwo_->setText(uiText(Text::CompareTwoFiles));
   rebuildRecentMenu();
   updateIndicator();
+  // The window's first refresh comes after its pages exist.
+  greyMeters();
 }
 
 void ShowController::rebuildRecentMenu() {
@@ -125,7 +154,9 @@ QString ShowController::stateText() const {
   if (state_ == State::Online) {
     text = uiText(Text::StateOnline) + QStringLiteral(" · ") + linkName(session_.linkType()) +
            QStringLiteral(" · ") +
-           QString::number(session_.link().deviceInfo().deviceId.load(relaxed));
+           identityName(session_.link().deviceInfo().deviceId.load(relaxed));
+    if (session_.linkType() == LINK_NETWORK && !peerText(session_.link().state()).isEmpty())
+      text += QStringLiteral(" · ") + peerText(session_.link().state());
   } else if (state_ == State::Connecting) {
     text = uiText(Text::StateConnecting) + QStringLiteral("…");
   } else {
@@ -150,6 +181,12 @@ void ShowController::updateIndicator() {
       show_.path().empty() ? uiText(Text::Untitled) : QString::fromStdString(show_.fileName());
   window_.setWindowTitle(QString::fromLatin1(MainWindow::TITLE) + QStringLiteral(" — ") + name +
                          (show_.modified() ? QStringLiteral(" *") : QString()));
+}
+
+// Only a device online has levels to show.
+void ShowController::greyMeters() {
+  for (LevelMeter* meter : window_.findChildren<LevelMeter*>())
+    meter->setEnabled(state_ == State::Online);
 }
 
 std::vector<int32_t> ShowController::tableValues() const {
@@ -188,6 +225,7 @@ void ShowController::linkStatus(int status) {
   } else if (state_ != State::Online) {
     state_ = State::Connecting;
   }
+  greyMeters();
   // Called while the worker waits, before the handshake and the full read replace the
   // table: the show is kept to be compared once the device's values are in.
   if (status == LINK_FOUND && state_ != State::Online && show_.needsCompare()) {
@@ -206,6 +244,7 @@ void ShowController::readDone() {
   }
   state_ = State::Online;
   updateIndicator();
+  greyMeters();
   if (!snapshotTaken_)
     return;
   snapshotTaken_ = false;

@@ -67,6 +67,7 @@ private:
   void rebuildRecentMenu();
   void storeRecent();
   void updateIndicator();
+  void greyMeters();
 
   MainWindow& window_;
   DeviceSession& session_;

@@ -8,10 +8,12 @@
 
 namespace kv816 {
 
-TransportFactory makeTransportFactory(TransportHooks hooks) {
-  return [hooks = std::move(hooks)](const TransportContext& ctx) -> std::unique_ptr<Transport> {
+TransportFactory makeTransportFactory(TransportHooks hooks, std::shared_ptr<SimulatedDevice> demo) {
+  return [hooks = std::move(hooks),
+          demo = std::move(demo)](const TransportContext& ctx) -> std::unique_ptr<Transport> {
     if (ctx.config.demoDevice)
-      return makeSimTransport(ctx.link, std::make_shared<SimulatedDevice>(), &ctx.events);
+      return makeSimTransport(ctx.link, demo ? demo : std::make_shared<SimulatedDevice>(),
+                              &ctx.events);
     return makeDeviceTransport(ctx, hooks);
   };
 }

@@ -6,8 +6,15 @@
 #include "link/transport_factory.h"
 #include "link/transports/device_transports.h"
 
+#include <memory>
+
 namespace kv816 {
 
-TransportFactory makeTransportFactory(TransportHooks hooks = {});
+class SimulatedDevice;
+
+// `demo` is the simulated device every demo connection reaches, so that it keeps its
+// values across a dropped link as a real one does; null makes one per connection.
+TransportFactory makeTransportFactory(TransportHooks hooks = {},
+                                      std::shared_ptr<SimulatedDevice> demo = nullptr);
 
 } // namespace kv816
