@@ -1,21 +1,24 @@
 #include "link/frame_trace.h"
 
 #include <chrono>
-#include <ctime>
+#include <cstdio>
 
 namespace kv816 {
 namespace {
 
+// UTC with microseconds, from <chrono>'s calendar: the same on every system, where the C
+// library's reentrant gmtime differs between them.
 std::string timestamp() {
   using namespace std::chrono;
-  const auto now = system_clock::now();
-  const std::time_t seconds = system_clock::to_time_t(now);
-  const auto micros = duration_cast<microseconds>(now.time_since_epoch()).count() % 1000000;
-  std::tm utc{};
-  gmtime_r(&seconds, &utc);
+  const auto now = time_point_cast<microseconds>(system_clock::now());
+  const auto day = floor<days>(now);
+  const year_month_day date{day};
+  const hh_mm_ss time{now - day};
   char text[40];
-  const size_t n = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
-  std::snprintf(text + n, sizeof text - n, ".%06lld", static_cast<long long>(micros));
+  std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%06lld", int(date.year()),
+                unsigned(date.month()), unsigned(date.day()), int(time.hours().count()),
+                int(time.minutes().count()), int(time.seconds().count()),
+                static_cast<long long>(time.subseconds().count()));
   return text;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The few file operations the settings and preset files need, behind one small interface.
-// The platform half lives in file_system_posix.cpp. Any thread may call these; they share
-// no state.
+// The platform halves live in file_system_posix.cpp and file_system_win.cpp. Any thread may call
+// these; they share no state.
 
 #include <cstddef>
 #include <cstdint>

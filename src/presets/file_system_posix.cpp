@@ -155,18 +155,4 @@ bool folderExists(const fs::path& folder) {
   return !folder.empty() && ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool ensureFolder(const fs::path& folder) {
-  // A trailing separator names the same folder; create_directories wants it gone.
-  fs::path target = folder;
-  if (!target.has_filename() && target.has_parent_path() && target != target.root_path()) {
-    target = target.parent_path();
-  }
-  if (target.empty() || folderExists(target)) {
-    return false;
-  }
-  std::error_code ec;
-  fs::create_directories(target, ec);
-  return !ec && folderExists(target);
-}
-
 } // namespace kv816

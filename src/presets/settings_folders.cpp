@@ -43,10 +43,6 @@ fs::path fallbackFolderFrom(const char* xdgConfigHome, const char* home) {
   return fs::path(APP_FOLDER);
 }
 
-fs::path fallbackFolder() {
-  return fallbackFolderFrom(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
-}
-
 SettingsFolders SettingsFolders::forThisProgram(const std::string& section) {
   SettingsFolders folders;
   const char* overrideDir = std::getenv(CONFIG_DIR_ENV);

@@ -5,7 +5,8 @@
 //   preset folder    program folder + "FileData/": Language.ini, Configuration.ini and
 //                    presets saved under a relative name
 //   fallback folder  used where the preset folder cannot be written:
-//                    $XDG_CONFIG_HOME/kv816/, else ~/.config/kv816/
+//                    $XDG_CONFIG_HOME/kv816/, else ~/.config/kv816/ (%APPDATA%\kv816\ on
+//                    Windows)
 //
 // The INI section is the executable's base name, so a renamed program keeps its own
 // settings. Plain values; any thread.

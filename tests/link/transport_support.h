@@ -2,8 +2,6 @@
 // Shared pieces of the transport tests: a LinkEvents that records what the link reports,
 // a wait for a condition with a deadline, and a scratch folder.
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +14,7 @@
 
 #include "link/link_events.h"
 #include "support/null_progress.h"
+#include "support/unique_folder.h"
 #include "support/wait_until.h"
 
 namespace kv816::test {
@@ -74,11 +73,7 @@ inline bool waitFor(const std::function<bool()>& done,
 // A fresh folder below the temporary folder, removed with the object.
 class ScratchFolder {
 public:
-  ScratchFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "kv816-transport-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
-  }
+  ScratchFolder() : path_(makeUniqueFolder("kv816-transport-").string()) {}
   ~ScratchFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);

@@ -1,22 +1,18 @@
 #pragma once
 // A fresh folder under the system's temporary folder, removed with everything in it.
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "support/unique_folder.h"
+
 namespace kv816::test {
 
 class TempFolder {
 public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kv816-presets-XXXXXX");
-    if (::mkdtemp(pattern.data()) != nullptr) {
-      path_ = pattern;
-    }
-  }
+  TempFolder() : path_(makeUniqueFolder("kv816-presets-")) {}
   ~TempFolder() {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);

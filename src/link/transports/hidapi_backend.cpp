@@ -1,7 +1,5 @@
-// The HID back end over hidapi's hidraw implementation. The device path is opened twice,
-// once per direction, so that a blocking read never holds up a write.
-
-#include <unistd.h>
+// The HID back end over hidapi (hidraw on Linux, the HID class driver on Windows). The device path
+// is opened twice, once per direction, so that a blocking read never holds up a write.
 
 #include <hidapi.h>
 
@@ -10,6 +8,7 @@
 #include <string>
 
 #include "link/transports/hid_backend.h"
+#include "link/transports/hid_open_failure.h"
 
 namespace kv816 {
 namespace {
@@ -62,9 +61,7 @@ public:
     HidHandle reader(hid_open_path(path.c_str()));
     HidHandle writer(hid_open_path(path.c_str()));
     if (!reader || !writer) {
-      // Listed but not opened: the node's permissions (the udev rule) keep this user out.
-      lastError_ =
-          ::access(path.c_str(), R_OK | W_OK) == 0 ? LinkError::Busy : LinkError::PermissionDenied;
+      lastError_ = hidOpenFailure(path);
       return nullptr;
     }
     lastError_ = LinkError::None;

@@ -1,22 +1,8 @@
 #include "link/transports/serial_port_list.h"
 
-#include <libserialport.h>
-
 #include <algorithm>
 
 namespace kv816 {
-
-std::vector<std::string> systemSerialPorts() {
-  std::vector<std::string> names;
-  sp_port** ports = nullptr;
-  if (sp_list_ports(&ports) != SP_OK)
-    return names;
-  for (sp_port** p = ports; p && *p; ++p)
-    if (const char* name = sp_get_port_name(*p))
-      names.emplace_back(name);
-  sp_free_port_list(ports);
-  return names;
-}
 
 std::vector<std::string> mergePortLists(const std::vector<std::string>& preferred,
                                         const std::vector<std::string>& system) {

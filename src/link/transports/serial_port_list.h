@@ -10,7 +10,8 @@
 
 namespace kv816 {
 
-// The system's serial ports (libserialport), in the system's order; empty when none.
+// The system's serial ports (libserialport; the registry's list on Windows), in the
+// system's order; empty when none.
 std::vector<std::string> systemSerialPorts();
 
 // `preferred` then `system`, keeping the first of each name and skipping empty names.
