@@ -93,6 +93,8 @@ void MeasurementBar::refreshTexts() {
   importButton_->setText(uiText(Text::ImportFilters));
   measurementButton_->setText(uiText(Text::LoadMeasurement));
   fitButton_->setText(uiText(Text::FitButton));
+  // As wide as its short text, not a push button's usual minimum: the row is full.
+  fitButton_->setFixedWidth(fitButton_->fontMetrics().horizontalAdvance(fitButton_->text()) + 16);
   showFitButton();
   offsetLabel_->setText(uiText(Text::LevelOffset));
   targetLabel_->setText(uiText(Text::Target));
