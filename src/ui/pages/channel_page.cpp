@@ -8,6 +8,10 @@
 #include "ui/controls/skin_combo_box.h"
 #include "ui/controls/skin_label.h"
 #include "ui/controls/skin_palette.h"
+#include "ui/controls/slider.h"
+#include "ui/controls/text_scale.h"
+#include "ui/controls/value_edit.h"
+#include "ui/pages/focus_chain.h"
 #include "ui/pages/gesture_watch.h"
 #include "ui/pages/measurement_bar.h"
 #include "ui/shell/tab_layout.h"
@@ -51,8 +55,29 @@ ChannelPage::ChannelPage(const ParameterTable& table, EditSession& edits, int fi
   createGraph();
   createMeasurementBar();
   place(measurementBar_, QRect(0, BAR_TOP, DESIGN_WIDTH, BAR_HEIGHT));
+  setFocusOrder();
   refreshTexts();
   scaleChanged();
+}
+
+// Tab runs as the eye reads: the strip, the EQ rows, crossover and compressor, then the
+// graph's controls. The EQ is created first (its group boxes lie under the rest), so the
+// order of creation would start in the middle of the page.
+void ChannelPage::setFocusOrder() {
+  std::vector<QWidget*> chain = {mute_, phase_, gainEdit_, gainFader_};
+  chain.insert(chain.end(), delayEdits_.begin(), delayEdits_.end());
+  chain.push_back(delaySlider_);
+  for (const BandRow& row : bands_)
+    chain.insert(chain.end(), {row.freq, row.q, row.slope, row.gain, row.type});
+  chain.insert(chain.end(), {peqReset_, peqBypass_, crossoverFreq_[0], crossoverType_[0],
+                             crossoverFreq_[1], crossoverType_[1]});
+  chain.insert(chain.end(), compressorEdits_.begin(), compressorEdits_.end());
+  for (QWidget* w = measurementBar_->nextInFocusChain(); measurementBar_->isAncestorOf(w);
+       w = w->nextInFocusChain())
+    if (w->focusPolicy() & Qt::TabFocus)
+      chain.push_back(w);
+  chain.push_back(graph_);
+  setFocusChain(chain);
 }
 
 void ChannelPage::place(QWidget* widget, const QRect& design) {
@@ -75,6 +100,8 @@ void ChannelPage::scaleChanged() {
   }
   for (SkinComboBox* box : crossoverType_)
     box->setScale(sy);
+  for (QGroupBox* group : groups_)
+    group->setFont(scaledFont(group->font(), TITLE_DESIGN_PIXELS, std::min(sx, sy)));
   QFont labelFont(QStringLiteral("微软雅黑"));
   labelFont.setPixelSize(std::max(1, scaled(14, sy)));
   for (Placed& p : placed_)

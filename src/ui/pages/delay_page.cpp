@@ -4,7 +4,9 @@
 #include "model/channel_layout.h"
 #include "model/encodings.h"
 #include "ui/controls/slider.h"
+#include "ui/controls/text_scale.h"
 #include "ui/controls/value_edit.h"
+#include "ui/pages/focus_chain.h"
 #include "ui/pages/gain_page.h"
 #include "ui/pages/gesture_watch.h"
 
@@ -35,8 +37,13 @@ constexpr int INCH_TOP = 472;
 DelayPage::DelayPage(EditSession& edits, QWidget* parent) : Page(2, parent), edits_(edits) {
   setAutoFillBackground(true);
   setBackgroundRole(QPalette::Button);
-  for (int c = 0; c < STRIP_COUNT; ++c)
+  std::vector<QWidget*> chain;
+  for (int c = 0; c < STRIP_COUNT; ++c) {
     createStrip(c);
+    const Strip& s = strips_[static_cast<size_t>(c)];
+    chain.insert(chain.end(), {s.slider, s.ms, s.metres, s.inches});
+  }
+  setFocusChain(chain); // strip by strip, top to bottom
   refreshTexts();
   setIoMode(1);
 }
@@ -72,8 +79,12 @@ void DelayPage::createStrip(int c) {
 }
 
 void DelayPage::scaleChanged() {
-  for (int c = 0; c < STRIP_COUNT; ++c)
+  const double scale = std::min(horizontalScale(), verticalScale());
+  for (int c = 0; c < STRIP_COUNT; ++c) {
     placeStrip(c);
+    QGroupBox* frame = strips_[static_cast<size_t>(c)].frame;
+    frame->setFont(scaledFont(frame->font(), TITLE_DESIGN_PIXELS, scale));
+  }
 }
 
 void DelayPage::placeStrip(int c) {

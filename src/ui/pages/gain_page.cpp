@@ -9,8 +9,10 @@
 #include "ui/controls/skin_button.h"
 #include "ui/controls/skin_palette.h"
 #include "ui/controls/slider.h"
+#include "ui/controls/text_scale.h"
 #include "ui/controls/ui_text.h"
 #include "ui/controls/value_edit.h"
+#include "ui/pages/focus_chain.h"
 #include "ui/pages/gesture_watch.h"
 
 #include <QGroupBox>
@@ -79,8 +81,13 @@ bool GainPage::isStripShown(int channel, int ioMode) {
 GainPage::GainPage(EditSession& edits, QWidget* parent) : Page(1, parent), edits_(edits) {
   setAutoFillBackground(true);
   setBackgroundRole(QPalette::Button);
-  for (int c = 0; c < STRIP_COUNT; ++c)
+  std::vector<QWidget*> chain;
+  for (int c = 0; c < STRIP_COUNT; ++c) {
     createStrip(c);
+    const Strip& s = strips_[static_cast<size_t>(c)];
+    chain.insert(chain.end(), {s.mute, s.polarity, s.fader, s.edit});
+  }
+  setFocusChain(chain); // strip by strip, top to bottom
   refreshTexts();
   setIoMode(ioMode_);
 }
@@ -126,8 +133,12 @@ void GainPage::createStrip(int c) {
 }
 
 void GainPage::scaleChanged() {
-  for (int c = 0; c < STRIP_COUNT; ++c)
+  const double scale = std::min(horizontalScale(), verticalScale());
+  for (int c = 0; c < STRIP_COUNT; ++c) {
     placeStrip(c);
+    QGroupBox* frame = strips_[static_cast<size_t>(c)].frame;
+    frame->setFont(scaledFont(frame->font(), TITLE_DESIGN_PIXELS, scale));
+  }
 }
 
 void GainPage::placeStrip(int c) {

@@ -12,6 +12,7 @@
 #include "ui/controls/slider.h"
 #include "ui/controls/ui_text.h"
 #include "ui/dialogs/message_box.h"
+#include "ui/pages/focus_chain.h"
 #include "ui/pages/gesture_watch.h"
 #include "ui/shell/tab_layout.h"
 
@@ -51,6 +52,9 @@ GeqPage::GeqPage(const ParameterTable& table, EditSession& edits, QWidget* paren
     : Page(PAGE_GEQ_FIRST, parent), table_(table), edits_(edits) {
   createControls();
   setUpGraph();
+  std::vector<QWidget*> chain(sliders_.begin(), sliders_.end());
+  chain.insert(chain.end(), {buttons_[RESET_BUTTON], buttons_[BYPASS_BUTTON], graph_});
+  setFocusChain(chain); // the bands low to high, then the buttons and the graph
   refreshTexts();
   layoutControls();
 }

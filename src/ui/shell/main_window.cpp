@@ -27,7 +27,8 @@ namespace kv816 {
 
 namespace {
 
-// Pages sit in the tab area shrunk by 1 left, 28 top, 3 right and 2 bottom.
+// Pages sit in the tab area shrunk by 1 left, 28 top (more when the tab row grows with its
+// labels), 3 right and 2 bottom.
 constexpr int PAGE_MARGIN_LEFT = 1;
 constexpr int PAGE_MARGIN_TOP = 28;
 constexpr int PAGE_MARGIN_RIGHT = 3;
@@ -217,13 +218,15 @@ void MainWindow::layoutClient() {
   const QRect frame = client_->rect().adjusted(5, 2, -5, -32);
   frame_->setGeometry(frame);
   tabArea_->setGeometry(frame.adjusted(5, 5, -5, -5));
-  tabs_->setGeometry(0, 0, tabArea_->width(), TabRow::TAB_HEIGHT + 2);
-  rebuildTabs();
   // Scale factors follow the whole window, so the pages keep their design proportions.
   const double scaleX = double(this->width()) / DESIGN_WIDTH;
   const double scaleY = double(this->height()) / DESIGN_HEIGHT;
-  const QRect pageRect = tabArea_->rect().adjusted(PAGE_MARGIN_LEFT, PAGE_MARGIN_TOP,
-                                                   -PAGE_MARGIN_RIGHT, -PAGE_MARGIN_BOTTOM);
+  tabs_->setTextScale(std::min(scaleX, scaleY));
+  tabs_->setGeometry(0, 0, tabArea_->width(), tabs_->tabHeight() + 2);
+  rebuildTabs();
+  const int pageTop = PAGE_MARGIN_TOP + tabs_->tabHeight() - TabRow::TAB_HEIGHT;
+  const QRect pageRect =
+      tabArea_->rect().adjusted(PAGE_MARGIN_LEFT, pageTop, -PAGE_MARGIN_RIGHT, -PAGE_MARGIN_BOTTOM);
   for (Page* page : pages_.pages) {
     page->setScale(scaleX, scaleY);
     page->setGeometry(pageRect);

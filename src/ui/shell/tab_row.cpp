@@ -1,5 +1,9 @@
 #include "ui/shell/tab_row.h"
 
+#include "ui/controls/text_scale.h"
+
+#include <QFontMetrics>
+
 namespace kv816 {
 
 TabRow::TabRow(QWidget* parent) : QTabBar(parent) {
@@ -17,6 +21,16 @@ void TabRow::setTabWidth(int width) {
   update();
 }
 
+void TabRow::setTextScale(double scale) {
+  const QFont scaled = scaledFont(font(), TITLE_DESIGN_PIXELS, scale);
+  if (scaled == font())
+    return;
+  setFont(scaled);
+  // Room above and below the label as at the design size.
+  tabHeight_ = std::max(int(TAB_HEIGHT), QFontMetrics(scaled).height() + 8);
+  setTabWidth(tabWidth_);
+}
+
 QStringList TabRow::labels() const {
   QStringList list;
   for (int i = 0; i < count(); ++i)
@@ -25,7 +39,7 @@ QStringList TabRow::labels() const {
 }
 
 QSize TabRow::tabSizeHint(int) const {
-  return {tabWidth_, TAB_HEIGHT};
+  return {tabWidth_, tabHeight_};
 }
 
 QSize TabRow::minimumTabSizeHint(int index) const {

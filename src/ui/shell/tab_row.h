@@ -1,6 +1,7 @@
 #pragma once
-// The main window's row of tabs: every tab has the same fixed width and a height of 24
-// pixels, so the whole row always fits. GUI thread only.
+// The main window's row of tabs: every tab has the same fixed width, so the whole row always
+// fits, and a height of 24 pixels or more when the labels grow with the window.
+// GUI thread only.
 
 #include <QTabBar>
 
@@ -14,6 +15,9 @@ public:
   explicit TabRow(QWidget* parent = nullptr);
   void setTabWidth(int width);
   int tabWidth() const { return tabWidth_; }
+  // The labels' size follows the window's scale (see scaledTextPixels).
+  void setTextScale(double scale);
+  int tabHeight() const { return tabHeight_; }
   QStringList labels() const;
 
 protected:
@@ -22,6 +26,7 @@ protected:
 
 private:
   int tabWidth_ = 80;
+  int tabHeight_ = TAB_HEIGHT;
 };
 
 } // namespace kv816
