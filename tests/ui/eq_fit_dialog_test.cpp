@@ -10,6 +10,7 @@
 #include "ui/shell/edit_step_name.h"
 
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QPointer>
 #include <QPushButton>
