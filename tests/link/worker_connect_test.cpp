@@ -71,7 +71,7 @@ TEST_F(WorkerConnect, WrongIdentityGetsTwelveRequestsThenTheMessage) {
   // The worker now pauses 2 s before it reopens; stop cuts the pause short, with the
   // clock standing still.
   const auto before = clock.now();
-  EXPECT_TRUE(worker->stop());
+  EXPECT_TRUE(stopWorker());
   EXPECT_EQ(clock.now(), before);
 }
 
@@ -125,7 +125,7 @@ TEST_F(WorkerConnect, StopsWithoutWaitingOutAnySleepFromEveryPhase) {
     ASSERT_TRUE(clock.advance(c.after));
     EXPECT_EQ(worker->phase(), c.phase);
     const auto before = clock.now();
-    EXPECT_TRUE(worker->stop());
+    EXPECT_TRUE(stopWorker());
     EXPECT_EQ(clock.now(), before);
     EXPECT_EQ(worker->phase(), WorkerPhase::Stopped);
     worker.reset();

@@ -40,7 +40,12 @@ protected:
   using Clock = std::chrono::steady_clock;
 
   void SetUp() override { setCurrentLanguage(LanguageIndex::English); }
-  void TearDown() override { worker.reset(); }
+  void TearDown() override {
+    if (worker && manualClock) {
+      EXPECT_TRUE(stopWorker());
+    }
+    worker.reset();
+  }
 
   // Builds and starts the worker against a device made from `config`.
   void startWorker(SimConfig config = {}, WorkerOptions options = {}) {
@@ -65,6 +70,18 @@ protected:
     if (manualClock)
       return clock.runUntil([this] { return worker->phase() == WorkerPhase::Running; }, timeout);
     return worker->waitUntilRunning(timeout);
+  }
+
+  // Stops the worker; true when it ended at once. On the manual clock no sleep may need the
+  // clock to move; when one does, the clock is moved until the worker has ended, so that the
+  // test fails instead of hanging.
+  bool stopWorker() {
+    if (worker->stop())
+      return true;
+    if (manualClock)
+      clock.runUntil([this] { return worker->phase() == WorkerPhase::Stopped; },
+                     std::chrono::minutes(10));
+    return false;
   }
 
   // Time on the worker's clock since startWorker.
