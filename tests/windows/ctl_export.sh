@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # kv816ctl.exe under Wine against this build's kv816-sim, over loopback TCP and UDP (net)
-# or over a pseudo-terminal that Wine shows as a COM port (serial): a confirmed write, then
-# a full read exported to a preset file that must hold what the Linux kv816ctl's export of
-# the same device holds. Arguments: net|serial, kv816-sim, kv816ctl, kv816ctl.exe, jib_same.
+# or over a pseudo-terminal that Wine shows as a COM port (serial), or against kv816-sim.exe
+# under Wine over loopback (net-windows-sim): a confirmed write, then a full read exported
+# to a preset file that must hold what the Linux kv816ctl's export of the same device holds.
+# Arguments: MODE kv816-sim kv816ctl kv816ctl.exe jib_same kv816-sim.exe
 set -euo pipefail
-mode=$1 sim=$2 ctl=$3 ctl_exe=$4 same=$5
+mode=$1 sim=$2 ctl=$3 ctl_exe=$4 same=$5 sim_exe=$6
 export KV816_LOOPBACK_ONLY=1
 work=$(mktemp -d)
 sim_pid=
@@ -22,7 +23,7 @@ trap cleanup EXIT
 export KV816_CONFIG_DIR=$work
 
 start_sim() {
-  "$sim" "$@" >"$work/sim.out" 2>&1 &
+  "$@" >"$work/sim.out" 2>&1 &
   sim_pid=$!
   for _ in $(seq 100); do
     grep -q 'kv816-sim: ready' "$work/sim.out" && return 0
@@ -32,17 +33,22 @@ start_sim() {
   return 1
 }
 
+# The port kv816-sim printed for "tcp" or "udp" (a Windows program ends its lines in CR LF).
+sim_port() { tr -d '\r' <"$work/sim.out" | sed -n "s/^kv816-sim: $1 127\.0\.0\.1:\([0-9]*\)$/\1/p"; }
+
 case $mode in
-net)
-  start_sim --tcp 127.0.0.1:0 --udp 127.0.0.1:0
-  tcp=$(sed -n 's/^kv816-sim: tcp 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/sim.out")
-  udp=$(sed -n 's/^kv816-sim: udp 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/sim.out")
-  linux=(--link net --net-address 127.0.0.1 --tcp-port "$tcp" --udp-port "$udp"
-    --local-udp-port 0 --timeout 20)
+net | net-windows-sim)
+  if [ "$mode" = net ]; then
+    start_sim "$sim" --tcp 127.0.0.1:0 --udp 127.0.0.1:0
+  else
+    start_sim wine "$sim_exe" --tcp 127.0.0.1:0 --udp 127.0.0.1:0
+  fi
+  linux=(--link net --net-address 127.0.0.1 --tcp-port "$(sim_port tcp)" --udp-port
+    "$(sim_port udp)" --local-udp-port 0 --timeout 20)
   windows=("${linux[@]}")
   ;;
 serial)
-  start_sim --pty "$work/pty"
+  start_sim "$sim" --pty "$work/pty"
   # Wine opens COMn through the link of that name in the prefix's dosdevices folder.
   port=COM$((100 + RANDOM % 150))
   com_link=$WINEPREFIX/dosdevices/${port,,}
@@ -51,7 +57,7 @@ serial)
   windows=(--link serial --port "$port" --timeout 20)
   ;;
 *)
-  echo "usage: $0 net|serial SIM CTL CTL_EXE JIB_SAME" >&2
+  echo "usage: $0 net|serial|net-windows-sim SIM CTL CTL_EXE JIB_SAME SIM_EXE" >&2
   exit 2
   ;;
 esac
