@@ -9,7 +9,7 @@ KV816_PACKAGES=(
   libhidapi-dev libserialport-dev libasio-dev libcli11-dev
   nlohmann-json3-dev libwebsocketpp-dev liblo-dev libnlopt-dev libspdlog-dev libarchive-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth
+  xvfb xauth fonts-wqy-microhei
   dpkg-dev help2man librsvg2-bin appstream lintian
 )
 

@@ -13,6 +13,7 @@
 #include "ui/pages/page_set.h"
 #include "ui/shell/device_session.h"
 #include "ui/shell/main_window.h"
+#include "ui/shell/state_shots.h"
 #include "ui/shell/tab_layout.h"
 
 #include <QApplication>
@@ -217,6 +218,7 @@ void ScreenshotRun::capture() {
   saved = savePages() && saved;
   saved = saveEditMenu() && saved;
   saved = saveMeasurement() && saved;
+  saved = saveStateShots(window_, folder_) && saved;
   saved = saveEqFit() && saved;
   window_.setLanguage(original);
   settle();
