@@ -62,7 +62,7 @@ TEST(ApiDialog, OffByDefaultThenServesOnLoopbackAndKeepsTheChoice) {
   ASSERT_TRUE(dialog->apply()) << dialog->statusLabel().text().toStdString();
   EXPECT_TRUE(f.host().isRunning());
   EXPECT_EQ(dialog->statusLabel().text(),
-            QStringLiteral("Listening on ws://127.0.0.1:%1/, osc udp://127.0.0.1:%2")
+            QStringLiteral("Listening on ws://127.0.0.1:%1/\nOSC udp://127.0.0.1:%2")
                 .arg(port)
                 .arg(oscPort));
   test::WsTestClient client;

@@ -157,5 +157,24 @@ TEST(ApiInTheDesktop, AnEditOnThePageReachesSubscribedClients) {
   EXPECT_TRUE(RemoteProgram::next(*c, changedFrom("out1.mute", before)));
 }
 
+// The delay page has the device read no levels; a client that asked for them still gets
+// fresh ones, and the page's own choice returns when it no longer asks.
+TEST(ApiInTheDesktop, RemoteMetersMoveWhateverPageTheWindowShows) {
+  RemoteProgram program;
+  ASSERT_TRUE(program.start());
+  auto c = program.client();
+  ASSERT_TRUE(c);
+  ASSERT_TRUE(RemoteProgram::call(*c, 1, "subscribe", {{"meters", 20}}));
+  program.window.showPageNumber(PAGE_DELAY);
+  const auto meters = [](const json& m) { return m.value("method", "") == "meters"; };
+  const std::optional<json> first = RemoteProgram::next(*c, meters);
+  ASSERT_TRUE(first);
+  EXPECT_TRUE(RemoteProgram::next(*c, [&](const json& m) {
+    return meters(m) && m["params"] != (*first)["params"];
+  })) << "the levels are read from the device, not left as they were";
+  ASSERT_TRUE(RemoteProgram::call(*c, 2, "unsubscribe", {{"meters", true}}));
+  EXPECT_EQ(program.session.link().state().meterView.load(), PAGE_DELAY);
+}
+
 } // namespace
 } // namespace kv816

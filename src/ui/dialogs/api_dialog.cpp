@@ -26,6 +26,7 @@ QSpinBox* portSpin(QWidget* parent, int value) {
   auto* box = new QSpinBox(parent);
   box->setRange(1, 65535);
   box->setValue(value);
+  box->setMaximumWidth(box->sizeHint().width());
   return box;
 }
 } // namespace

@@ -145,7 +145,7 @@ QString GuiApiHost::endpoints() const {
     return {};
   QString text = QStringLiteral("ws://%1:%2/").arg(hostForUrl(address_)).arg(port());
   if (osc_)
-    text += QStringLiteral(", osc udp://%1:%2").arg(QLatin1String(OSC_HOST)).arg(oscPort_);
+    text += QStringLiteral("\nOSC udp://%1:%2").arg(QLatin1String(OSC_HOST)).arg(oscPort_);
   return text;
 }
 

@@ -41,8 +41,8 @@ public:
   bool startFromSettings(QString& error);
   void stop();
   bool isRunning() const { return service_ != nullptr; }
-  // Where clients reach the server ("ws://127.0.0.1:18160/", OSC appended); empty when
-  // stopped.
+  // Where clients reach the server ("ws://127.0.0.1:18160/", OSC on a line of its own);
+  // empty when stopped.
   QString endpoints() const;
   uint16_t port() const;
   // The token clients must send when the address is beyond loopback (created once);

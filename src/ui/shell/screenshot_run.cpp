@@ -6,17 +6,20 @@
 #include "model/encodings.h"
 #include "model/parameter_table.h"
 #include "ui/controls/ui_text.h"
+#include "ui/dialogs/api_dialog.h"
 #include "ui/dialogs/eq_fit_dialog.h"
 #include "ui/dialogs/progress_window.h"
 #include "ui/pages/channel_page.h"
 #include "ui/pages/measurement_bar.h"
 #include "ui/pages/page_set.h"
 #include "ui/shell/device_session.h"
+#include "ui/shell/gui_api_host.h"
 #include "ui/shell/main_window.h"
 #include "ui/shell/state_shots.h"
 #include "ui/shell/tab_layout.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
@@ -209,6 +212,23 @@ bool ScreenshotRun::saveEqFit() {
   return saved;
 }
 
+// Remote -> API serving on loopback with OSC; the server stops again afterwards.
+bool ScreenshotRun::saveApiDialog() {
+  window_.setLanguage(LanguageIndex::English);
+  settle();
+  ApiDialog dialog(window_.apiHost(), window_.session().settings(), &window_);
+  dialog.enableBox().setChecked(true);
+  dialog.oscBox().setChecked(true);
+  dialog.show();
+  const bool serving = dialog.apply();
+  settle();
+  const QString path = QDir(folder_).filePath(QStringLiteral("kv816-en-api-dialog.png"));
+  const bool saved = serving && dialog.grab().save(path);
+  QTextStream(stderr) << (saved ? "saved " : "could not save ") << path << Qt::endl;
+  window_.apiHost().stop();
+  return saved;
+}
+
 void ScreenshotRun::capture() {
   QDir().mkpath(folder_);
   const LanguageIndex original = currentLanguage();
@@ -220,6 +240,7 @@ void ScreenshotRun::capture() {
   saved = saveMeasurement() && saved;
   saved = saveStateShots(window_, folder_) && saved;
   saved = saveEqFit() && saved;
+  saved = saveApiDialog() && saved;
   window_.setLanguage(original);
   settle();
   window_.closeWithoutAsking();

@@ -3,8 +3,8 @@
 // after a time-out), save a PNG of the main window in each language into a folder, plus
 // one of the progress window if it was seen during the read, then one of every kind of page
 // in English, one of the screen with the Edit menu open after an edit, one of output 1
-// with a measurement over its graph and one of the EQ fit dialog over it, and quit. Used by
-// scripts/screenshot. GUI thread only.
+// with a measurement over its graph, one of the EQ fit dialog over it and one of the remote
+// API dialog, and quit. Used by scripts/screenshot. GUI thread only.
 
 #include <QObject>
 #include <QString>
@@ -28,6 +28,7 @@ private:
   bool saveEditMenu();
   bool saveMeasurement();
   bool saveEqFit();
+  bool saveApiDialog();
 
   MainWindow& window_;
   ProgressWindow& progress_;
