@@ -167,7 +167,8 @@ EditSession& GuiApiHost::editSession() {
 }
 
 // Online as the window shows it: the device's table has been read since the link came up,
-// and the link still holds.
+// and the link still holds. (The worker's own running phase follows only after the preset
+// names settle, up to a second later; sets made meanwhile go out once it runs.)
 ApiLinkStatus GuiApiHost::linkStatus() {
   ApiLinkStatus status;
   const bool connected = session_.link().state().connected.load(relaxed);
