@@ -100,6 +100,8 @@ struct DemoWindow {
     QObject::connect(f.window.get(), &MainWindow::aboutToStopLink, &qtEvents,
                      &QtLinkEvents::shutDown);
   }
+  // The worker stops before the events it reports to go away.
+  ~DemoWindow() { f.window->closeWithoutAsking(); }
   bool start() { return f.session->start(events) && waitUntilOnline(); }
   bool waitUntilOnline() {
     // The read reaches the window just before the worker's main loop takes requests.
@@ -257,6 +259,10 @@ TEST(ShowSync, MetersDropToZeroAndGreyOutWhenTheDeviceIsLost) {
   QtLinkEvents qtEvents(window, progress);
   AnsweringEvents events(qtEvents);
   QObject::connect(&window, &MainWindow::aboutToStopLink, &qtEvents, &QtLinkEvents::shutDown);
+  const struct StopFirst {
+    MainWindow& window;
+    ~StopFirst() { window.closeWithoutAsking(); }
+  } stopFirst{window};
   window.showPageNumber(1); // the gain page: every channel's meter
   const QList<LevelMeter*> meters = window.findChildren<LevelMeter*>();
   ASSERT_FALSE(meters.isEmpty());
@@ -279,7 +285,6 @@ TEST(ShowSync, MetersDropToZeroAndGreyOutWhenTheDeviceIsLost) {
     EXPECT_FALSE(meter->isEnabled());
     EXPECT_EQ(meter->mask(), 0u);
   }
-  window.closeWithoutAsking();
 }
 
 // Online over the network, the indicator names the link, the device and the module's
