@@ -67,6 +67,32 @@ TEST(LevelMeter, PictureColumnsAreCutPerSegmentAndScaledToTheWidget) {
   EXPECT_EQ(image.pixel(15, 10), qRgb(0, 255, 0));
 }
 
+// Disabled (no device online), painted or cut from a picture, every segment shows unlit
+// and fainter than an enabled unlit one.
+TEST(LevelMeter, DisabledShowsEverySegmentUnlitAndFaded) {
+  QPixmap picture(20, 180);
+  picture.fill(Qt::blue);
+  {
+    QPainter painter(&picture);
+    painter.fillRect(10, 0, 10, 180, Qt::red);
+  }
+  for (bool withPicture : {false, true}) {
+    SCOPED_TRACE(withPicture);
+    LevelMeter meter;
+    meter.resize(30, 360);
+    configureChannelMeter(meter);
+    if (withPicture)
+      meter.setMeter(QColor(0, 0, 0, 0), picture, 10, 180);
+    const QRgb enabledUnlit = centreOf(renderOf(meter), meter.segmentRect(3));
+    meter.setEnabled(false);
+    const QImage image = renderOf(meter);
+    const QRgb unlit = centreOf(image, meter.segmentRect(3));
+    EXPECT_LT(qAlpha(unlit), qAlpha(enabledUnlit));
+    for (int i = 0; i < 9; ++i)
+      EXPECT_EQ(centreOf(image, meter.segmentRect(i)), unlit) << i;
+  }
+}
+
 class CountingMeter : public LevelMeter {
 public:
   int paints = 0;
