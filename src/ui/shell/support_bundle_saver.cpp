@@ -23,33 +23,50 @@
 #include <utility>
 
 #include <memory>
+#include <vector>
 
 namespace kv816 {
 
 namespace {
 
-// Everything the bundle needs that lives on the GUI thread, taken before the write starts.
-std::shared_ptr<SupportBundle> gather(DeviceSession& session) {
-  auto bundle = std::make_shared<SupportBundle>();
-  const std::string logs = defaultLogFolder();
-  bundle->addLogs(logs);
-  const std::string active = session.link().trace().path();
-  bundle->addFileIfPresent(active, "trace/" + std::filesystem::path(active).filename().string());
-  for (const char* program : {"kv816", "kv816ctl"}) {
-    const std::string trace = traceFileFor(session.settings(), program, {}, logs);
-    if (trace != active)
-      bundle->addFileIfPresent(trace, "trace/" + std::filesystem::path(trace).filename().string());
-  }
-  bundle->addSettings(session.settings().folders());
-  bundle->addVersions(std::string("kv816 " KV816_VERSION ", Qt ") + qVersion());
+// What the bundle needs from the GUI thread's objects, taken before the write starts; the
+// files are read on the bundle's own thread.
+struct BundleInputs {
+  Settings settings;
+  std::string activeTrace;
+  DeviceSnapshot device;
+  std::vector<int32_t> values;
+};
+
+BundleInputs takeInputs(DeviceSession& session) {
+  BundleInputs in{session.settings(), session.link().trace().path(), {}, {}};
   const ParameterTable& table = session.table();
-  bundle->addDevice(DeviceSnapshot::of(session.link().deviceInfo(), session.link().presetNames(),
-                                       session.isConnected(),
-                                       table.value(IDX_CURRENT_PRESET) & 0xFF));
-  std::vector<int32_t> values(PARAM_COUNT);
+  in.device = DeviceSnapshot::of(session.link().deviceInfo(), session.link().presetNames(),
+                                 session.isConnected(), table.value(IDX_CURRENT_PRESET) & 0xFF);
+  in.values.resize(PARAM_COUNT);
   for (int i = 0; i < PARAM_COUNT; ++i)
-    values[static_cast<size_t>(i)] = table.value(i);
-  bundle->addTable(values, DEVICE_ID);
+    in.values[static_cast<size_t>(i)] = table.value(i);
+  return in;
+}
+
+void addTrace(SupportBundle& bundle, const std::string& path) {
+  bundle.addFileIfPresent(path, "trace/" + std::filesystem::path(path).filename().string());
+}
+
+SupportBundle buildBundle(const BundleInputs& in) {
+  SupportBundle bundle;
+  const std::string logs = defaultLogFolder();
+  bundle.addLogs(logs);
+  addTrace(bundle, in.activeTrace);
+  for (const char* program : {"kv816", "kv816ctl"}) {
+    const std::string trace = traceFileFor(in.settings, program, {}, logs);
+    if (trace != in.activeTrace)
+      addTrace(bundle, trace);
+  }
+  bundle.addSettings(in.settings.folders());
+  bundle.addVersions(std::string("kv816 " KV816_VERSION ", Qt ") + qVersion());
+  bundle.addDevice(in.device);
+  bundle.addTable(in.values, DEVICE_ID);
   return bundle;
 }
 
@@ -101,11 +118,11 @@ void SupportBundleSaver::save(const QString& path) {
   if (thread_)
     return;
   action_->setEnabled(false);
-  std::shared_ptr<SupportBundle> bundle = gather(session_);
+  auto inputs = std::make_shared<BundleInputs>(takeInputs(session_));
   auto result = std::make_shared<std::pair<bool, QString>>();
-  thread_ = QThread::create([bundle, path, result] {
+  thread_ = QThread::create([inputs, path, result] {
     std::string error;
-    result->first = bundle->write(path.toStdString(), error);
+    result->first = buildBundle(*inputs).write(path.toStdString(), error);
     result->second = result->first ? path : QString::fromStdString(error);
   });
   connect(thread_, &QThread::finished, this, [this, result] {
