@@ -5,6 +5,7 @@
 #include "ui/controls/skin_combo_box.h"
 #include "ui/controls/skin_label.h"
 #include "ui/controls/skin_palette.h"
+#include "ui/pages/focus_chain.h"
 #include "ui/shell/tab_layout.h"
 
 #include <algorithm>
@@ -45,11 +46,22 @@ int outputJumpPage(int jump, int output) {
 
 HomePage::HomePage(EditSession& edits, QWidget* parent) : Page(PAGE_HOME, parent), edits_(edits) {
   setAutoFillBackground(false);
-  for (int i = 0; i < INPUT_COUNT; ++i)
+  std::vector<QWidget*> chain;
+  for (int i = 0; i < INPUT_COUNT; ++i) {
     createInputStrip(i);
-  for (int o = 0; o < OUTPUT_COUNT; ++o)
+    const InputStrip& strip = inputs_[static_cast<size_t>(i)];
+    chain.push_back(strip.link);
+    chain.insert(chain.end(), strip.jumps.begin(), strip.jumps.end());
+  }
+  for (int o = 0; o < OUTPUT_COUNT; ++o) {
     createOutputStrip(o);
-  refreshTexts(); // also lays the strips out
+    const OutputStrip& strip = outputs_[static_cast<size_t>(o)];
+    chain.insert(chain.end(), strip.routes.begin(), strip.routes.end());
+    chain.insert(chain.end(), strip.jumps.begin(), strip.jumps.end());
+    chain.push_back(strip.link);
+  }
+  setFocusChain(chain); // each strip left to right, the strips top to bottom
+  refreshTexts();       // also lays the strips out
 }
 
 void HomePage::createInputStrip(int input) {
