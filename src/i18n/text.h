@@ -260,9 +260,11 @@ enum class Text : int {
   Discard,          // Button: drop the changes
   NoDifferences,    // Compare: the two sides agree
   CancelButton,     // Button: go back
+  GoOnline,         // File: start the link again after working offline
+  GoOffline,        // File: stop the link and edit the show alone
 };
 
-inline constexpr std::size_t TEXT_COUNT = static_cast<std::size_t>(Text::CancelButton) + 1;
+inline constexpr std::size_t TEXT_COUNT = static_cast<std::size_t>(Text::GoOffline) + 1;
 
 // The text of `key` in the current language.
 std::string_view langText(Text key);

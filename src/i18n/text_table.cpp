@@ -282,6 +282,8 @@ constexpr std::array<TextTriple, TEXT_COUNT> TEXTS{{
     {Text::Discard, "不保存", "不保存", "Discard"},
     {Text::NoDifferences, "没有差异", "沒有差異", "No differences"},
     {Text::CancelButton, "取消", "取消", "Cancel"},
+    {Text::GoOnline, "连接设备", "連接設備", "Go online"},
+    {Text::GoOffline, "断开设备", "斷開設備", "Go offline"},
 }};
 
 constexpr bool rowsAreInKeyOrder() {

@@ -140,14 +140,7 @@ bool ConnectionWorker::start() {
 }
 
 bool ConnectionWorker::stop() {
-  LinkState& st = link_.state();
-  st.connected.store(false, relaxed);
-  st.workerRun.store(false, relaxed);
-  // The flag first, then the release: a wait that begins after the flag check still sees
-  // the release, so no wait outlasts the stop.
-  stopSignal_.request();
-  link_.replySemaphore().release();
-  phaseChanged_.notify_all();
+  requestStop();
   if (!thread_.joinable())
     return true;
   std::unique_lock lock(phaseMutex_);
@@ -156,6 +149,17 @@ bool ConnectionWorker::stop() {
   if (ended)
     thread_.join();
   return ended;
+}
+
+void ConnectionWorker::requestStop() {
+  LinkState& st = link_.state();
+  st.connected.store(false, relaxed);
+  st.workerRun.store(false, relaxed);
+  // The flag first, then the release: a wait that begins after the flag check still sees
+  // the release, so no wait outlasts the stop.
+  stopSignal_.request();
+  link_.replySemaphore().release();
+  phaseChanged_.notify_all();
 }
 
 bool ConnectionWorker::waitUntilRunning(std::chrono::milliseconds timeout) {

@@ -89,6 +89,9 @@ public:
   // 2000 ms for the thread to end. Returns true when it ended (the destructor joins it in
   // any case). Safe to call when not started or twice.
   bool stop();
+  // The first half of stop(): asks the thread to end and returns at once. A host that must
+  // keep answering the worker's calls waits for phase() Stopped, then calls stop().
+  void requestStop();
 
   // Ends the main loop's current idle wait, so entries marked since go out in the next
   // cycle instead of after the meter phase. A host calls it after an edit; any thread.

@@ -9,6 +9,7 @@
 #include "edit/table_diff.h"
 #include "i18n/text.h"
 #include "link/packet.h"
+#include "model/channel_layout.h"
 #include "presets/preset_file.h"
 #include "presets/settings.h"
 #include "sim/frame_parser.h"
@@ -123,9 +124,28 @@ std::vector<int32_t> showOf(std::vector<int32_t> values) {
   return values;
 }
 
-struct Listed {
+// Collects the rows of the next comparison dialog and answers it with `choice`.
+struct SyncAnswer {
   bool seen = false;
   std::vector<std::string> rows; // "OUT 2 · PEQ 3 · Gain"
+  QTimer poll;
+
+  explicit SyncAnswer(int choice) {
+    QObject::connect(&poll, &QTimer::timeout, [this, choice] {
+      auto* dialog = qobject_cast<CompareDialog*>(QApplication::activeModalWidget());
+      if (!dialog)
+        return;
+      poll.stop();
+      seen = true;
+      for (int g = 0; g < dialog->list().topLevelItemCount(); ++g) {
+        const QTreeWidgetItem* group = dialog->list().topLevelItem(g);
+        for (int c = 0; c < group->childCount(); ++c)
+          rows.push_back((group->text(0) + " · " + group->child(c)->text(0)).toStdString());
+      }
+      dialog->findChild<QPushButton*>(QStringLiteral("choice%1").arg(choice))->click();
+    });
+    poll.start(20);
+  }
 };
 
 TEST(ShowSync, OpeningAShowWhileOnlineListsItsDifferencesAndEachChoiceDoesWhatItSays) {
@@ -143,25 +163,10 @@ TEST(ShowSync, OpeningAShowWhileOnlineListsItsDifferencesAndEachChoiceDoesWhatIt
     file.setModelId(DEVICE_ID);
     ASSERT_EQ(file.savePreset(path.toStdString(), values), PresetResult::Done);
 
-    Listed listed;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-      auto* dialog = qobject_cast<CompareDialog*>(QApplication::activeModalWidget());
-      if (!dialog)
-        return;
-      listed.seen = true;
-      for (int g = 0; g < dialog->list().topLevelItemCount(); ++g) {
-        const QTreeWidgetItem* group = dialog->list().topLevelItem(g);
-        for (int c = 0; c < group->childCount(); ++c)
-          listed.rows.push_back((group->text(0) + " · " + group->child(c)->text(0)).toStdString());
-      }
-      dialog->findChild<QPushButton*>(QStringLiteral("choice%1").arg(choice))->click();
-    });
-    poll.start(20);
+    SyncAnswer answer(choice);
     ASSERT_TRUE(show.openShow(path));
-    ASSERT_TRUE(waitFor([&] { return listed.seen; }, 30000));
-    poll.stop();
-    EXPECT_EQ(listed.rows, (std::vector<std::string>{"IN 1 · Mute", "OUT 2 · PEQ 3 · Gain",
+    ASSERT_TRUE(answer.seen);
+    EXPECT_EQ(answer.rows, (std::vector<std::string>{"IN 1 · Mute", "OUT 2 · PEQ 3 · Gain",
                                                      "OUT 8 · HPF · Freq"}));
 
     if (choice == CompareDialog::SEND_FILE) {
@@ -218,6 +223,48 @@ struct ChangeCounter {
   }
 };
 
+TEST(ShowSync, StayOfflineStopsTheLinkAndGoingOnlineComparesAgainWithTheEditsMadeMeanwhile) {
+  DemoWindow w;
+  ASSERT_TRUE(w.start());
+  ShowController& show = w.show();
+  const QString path = w.f.dir.filePath("show.jib");
+  PresetFile file(w.f.session->settings().folders());
+  file.setModelId(DEVICE_ID);
+  ASSERT_EQ(file.savePreset(path.toStdString(), showOf(deviceTable(w.device()))),
+            PresetResult::Done);
+  {
+    SyncAnswer stay(CompareDialog::STAY_OFFLINE);
+    ASSERT_TRUE(show.openShow(path));
+    ASSERT_TRUE(stay.seen);
+  }
+  EXPECT_FALSE(w.f.session->isRunning());
+  EXPECT_EQ(show.state(), ShowController::State::Offline);
+  EXPECT_TRUE(show.stateText().startsWith("Offline: show.jib")) << show.stateText().toStdString();
+
+  std::atomic<int> frames{0};
+  w.device().setFrameObserver([&](FrameDirection direction, std::span<const uint8_t>) {
+    if (direction == FrameDirection::In)
+      frames.fetch_add(1);
+  });
+  const int out4 = INPUT_COUNT + 3;
+  const int mute = indexOf(ChannelFunction::Mute, out4);
+  const int32_t deviceMute = deviceTable(w.device())[static_cast<size_t>(mute)];
+  w.f.window->edits().apply({out4, ChannelFunction::Mute, -1, EditSource::Page},
+                            {{mute, deviceMute == 0 ? 1 : 0}});
+  runEventsFor(600); // several cycles of a main loop, were one running
+  EXPECT_EQ(frames.load(), 0);
+  EXPECT_EQ(deviceTable(w.device())[static_cast<size_t>(mute)], deviceMute);
+  w.device().setFrameObserver({});
+
+  SyncAnswer take(CompareDialog::TAKE_DEVICE);
+  show.goOnline();
+  ASSERT_TRUE(waitFor([&] { return take.seen; }, 30000));
+  EXPECT_EQ(take.rows, (std::vector<std::string>{"IN 1 · Mute", "OUT 2 · PEQ 3 · Gain",
+                                                 "OUT 4 · Mute", "OUT 8 · HPF · Freq"}));
+  ASSERT_TRUE(w.waitUntilOnline());
+  EXPECT_EQ(w.f.session->table().value(mute), deviceMute);
+}
+
 TEST(ShowSync, RequestsWhileUnpluggedAreRefusedAtOnceAndNothingRunsWhenTheCableReturns) {
   DemoWindow w;
   ASSERT_TRUE(w.start());
@@ -229,6 +276,10 @@ TEST(ShowSync, RequestsWhileUnpluggedAreRefusedAtOnceAndNothingRunsWhenTheCableR
         return !w.f.session->isConnected() && w.show().state() != ShowController::State::Online;
       },
       30000));
+  // The worker searches for the device again: not simply offline.
+  EXPECT_EQ(w.show().state(), ShowController::State::Connecting);
+  EXPECT_TRUE(w.show().indicator().text().startsWith("Connecting"))
+      << w.show().indicator().text().toStdString();
 
   const MenuActions& actions = w.f.window->actions();
   for (QAction* request : {actions.importFile, actions.exportFile, actions.load}) {

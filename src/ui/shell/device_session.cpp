@@ -9,7 +9,13 @@
 #include "sim/simulated_device.h"
 #include "ui/shell/transport_choice.h"
 
+#include <QCoreApplication>
+
 namespace kv816 {
+
+namespace {
+constexpr int STOP_PUMP_MS = 20;
+}
 
 DeviceSession::DeviceSession(SettingsFolders folders)
     : link_(table_), settings_(folders), taskInputs_(std::move(folders)) {
@@ -32,12 +38,17 @@ LinkConfig DeviceSession::resolveConfig() const {
 bool DeviceSession::start(LinkEvents& events) {
   if (worker_)
     return false;
+  events_ = &events;
   config_ = resolveConfig();
   WorkerOptions options;
   options.config = config_;
   options.dropTasksWhenDown = true;
   link_.state().linkType.store(config_.linkType, std::memory_order_relaxed);
-  demo_ = config_.demoDevice ? std::make_shared<SimulatedDevice>() : nullptr;
+  // The same simulated unit across a stop and a new start, as a real device would be.
+  if (!config_.demoDevice)
+    demo_ = nullptr;
+  else if (!demo_)
+    demo_ = std::make_shared<SimulatedDevice>();
   auto worker = std::make_unique<ConnectionWorker>(link_, events,
                                                    makeTransportFactory(hooks_, demo_), options);
   // The desktop says when an import is done; failures have said so already.
@@ -58,6 +69,21 @@ void DeviceSession::stop() {
     return;
   worker_->stop();
   worker_.reset();
+}
+
+void DeviceSession::stopServingEvents() {
+  if (!worker_)
+    return;
+  // A status the worker is still reporting waits for this thread; answering it lets the
+  // worker end instead of the stop timing out.
+  worker_->requestStop();
+  while (worker_->phase() != WorkerPhase::Stopped)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, STOP_PUMP_MS);
+  stop();
+}
+
+bool DeviceSession::restart() {
+  return events_ && start(*events_);
 }
 
 void DeviceSession::wakeWorker() {

@@ -48,6 +48,11 @@ public:
   // Stops the worker: clears its run flag, closes the link and waits at most 2000 ms.
   // Blocking calls the worker makes meanwhile must be released (QtLinkEvents::shutDown).
   void stop();
+  // Stops the worker as stop() does, while the GUI thread goes on answering the calls it
+  // makes meanwhile; for a stop the user asked for, not the program's exit. GUI thread.
+  void stopServingEvents();
+  // Starts the worker again with the events of the last start(); false when there was none.
+  bool restart();
   bool isRunning() const { return worker_ != nullptr; }
   // After an edit: the worker sends it at once instead of after its meter phase.
   void wakeWorker();
@@ -61,8 +66,8 @@ public:
   int linkType() const { return config_.linkType; }
   // Whether the simulated device answers in-process instead of a real link.
   bool isDemo() const { return config_.demoDevice; }
-  // The simulated device while the demo runs (its table, its frames, its cable); null
-  // otherwise. Any thread may use it.
+  // The simulated device of the demo (its table, its frames, its cable), the same unit
+  // after a stop and a restart; null without the demo. Any thread may use it.
   SimulatedDevice* demoDevice() const { return demo_.get(); }
 
   // The preset file the export and import tasks use; written by the GUI before it raises
@@ -80,6 +85,7 @@ private:
   LinkConfig config_;
   bool demoByDefault_ = false;
   TransportHooks hooks_;
+  LinkEvents* events_ = nullptr;
   std::shared_ptr<SimulatedDevice> demo_;
   std::unique_ptr<ConnectionWorker> worker_;
 };

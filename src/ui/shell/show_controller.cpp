@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -94,6 +95,15 @@ void ShowController::buildMenus() {
   saveAs_ = fileMenu_->addAction(QString(), this, [this] { save(true); });
   saveAs_->setShortcut(QKeySequence::SaveAs);
   recentMenu_ = fileMenu_->addMenu(QString());
+  fileMenu_->addSeparator();
+  online_ = fileMenu_->addAction(QString(), this, [this] {
+    if (session_.isRunning())
+      goOffline();
+    else
+      goOnline();
+  });
+  // A click on the indicator while offline goes online as the menu does.
+  indicator_->installEventFilter(this);
   toolsMenu_ = new QMenu(bar);
   bar->insertMenu(window_.menuAt(MainWindow::MENU_SYSTEM)->menuAction(), toolsMenu_);
   compareFile_ = toolsMenu_->addAction(QString(), this, [this] {
@@ -177,6 +187,9 @@ void ShowController::updateIndicator() {
   indicator_->setStyleSheet(QString::fromLatin1(colours) +
                             QStringLiteral("font-weight:bold;border-radius:3px;"));
   indicator_->setText(stateText());
+  if (online_)
+    online_->setText(uiText(session_.isRunning() ? Text::GoOffline : Text::GoOnline));
+  indicator_->setCursor(session_.isRunning() ? Qt::ArrowCursor : Qt::PointingHandCursor);
   const QString name =
       show_.path().empty() ? uiText(Text::Untitled) : QString::fromStdString(show_.fileName());
   window_.setWindowTitle(QString::fromLatin1(MainWindow::TITLE) + QStringLiteral(" — ") + name +
@@ -187,6 +200,14 @@ void ShowController::updateIndicator() {
 void ShowController::greyMeters() {
   for (LevelMeter* meter : window_.findChildren<LevelMeter*>())
     meter->setEnabled(state_ == State::Online);
+}
+
+// Levels of a device that no longer answers would freeze at their last value.
+void ShowController::dropMeters() {
+  for (int word = 0; word < METER_WORD_COUNT; ++word) {
+    session_.table().record(IDX_METER_FIRST + word).value.store(0, relaxed);
+    window_.handleNotify(Notify::ParameterChanged, IDX_METER_FIRST + word);
+  }
 }
 
 std::vector<int32_t> ShowController::tableValues() const {
@@ -216,19 +237,17 @@ void ShowController::edited() {
 
 void ShowController::linkStatus(int status) {
   if (status == LINK_LOST) {
-    state_ = State::Offline;
-    // Levels of a device that no longer answers would freeze at their last value.
-    for (int word = 0; word < METER_WORD_COUNT; ++word) {
-      session_.table().record(IDX_METER_FIRST + word).value.store(0, relaxed);
-      window_.handleNotify(Notify::ParameterChanged, IDX_METER_FIRST + word);
-    }
+    // The transports report the start of every search as a loss: while the worker runs it
+    // is still looking for the device.
+    state_ = session_.isRunning() ? State::Connecting : State::Offline;
+    dropMeters();
   } else if (state_ != State::Online) {
     state_ = State::Connecting;
   }
   greyMeters();
   // Called while the worker waits, before the handshake and the full read replace the
   // table: the show is kept to be compared once the device's values are in.
-  if (status == LINK_FOUND && state_ != State::Online && show_.needsCompare()) {
+  if (status == LINK_FOUND && state_ != State::Online && !snapshotTaken_ && show_.needsCompare()) {
     snapshot_ = tableValues();
     snapshotTaken_ = true;
   }
@@ -236,6 +255,8 @@ void ShowController::linkStatus(int status) {
 }
 
 void ShowController::readDone() {
+  if (!session_.isRunning())
+    return; // posted before the link was stopped
   if (state_ == State::Online) {
     if (outOfSync_ && !snapshot_.empty())
       outOfSync_ = !compareTables(snapshot_, tableValues()).empty();
@@ -272,8 +293,41 @@ void ShowController::syncWithDevice(const std::vector<int32_t>& showValues) {
     window_.clearEditHistory();
   } else {
     loadIntoTable(showValues);
+    goOffline();
   }
   updateIndicator();
+}
+
+void ShowController::goOffline() {
+  session_.stopServingEvents();
+  state_ = State::Offline;
+  snapshotTaken_ = false;
+  dropMeters();
+  greyMeters();
+  updateIndicator();
+}
+
+void ShowController::goOnline() {
+  if (session_.isRunning())
+    return;
+  // Starting the worker loads the factory defaults into the table: the show is kept first,
+  // to be compared with the device once its values are in.
+  snapshotTaken_ = show_.needsCompare();
+  if (snapshotTaken_)
+    snapshot_ = tableValues();
+  if (!session_.restart())
+    snapshotTaken_ = false;
+  state_ = session_.isRunning() ? State::Connecting : State::Offline;
+  updateIndicator();
+}
+
+bool ShowController::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == indicator_ && event->type() == QEvent::MouseButtonRelease &&
+      !session_.isRunning()) {
+    goOnline();
+    return true;
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 // Through the import task: its progress window, its write and its read-back.

@@ -43,6 +43,11 @@ public:
   // Asks Save / Discard / Cancel when the show has unsaved changes; false means stay.
   bool confirmDiscard();
 
+  // Stops the link: the pages edit the show alone and nothing reaches the device until
+  // goOnline(), which starts it again and compares as on any connect.
+  void goOffline();
+  void goOnline();
+
   void newShow();
   bool openShow(const QString& path);
   bool saveShow(const QString& path);
@@ -57,6 +62,9 @@ public:
   QLabel& indicator() const { return *indicator_; }
   QAction* saveAction() const { return save_; }
 
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
   std::vector<int32_t> tableValues() const;
   void loadIntoTable(const std::vector<int32_t>& values);
@@ -68,6 +76,7 @@ private:
   void storeRecent();
   void updateIndicator();
   void greyMeters();
+  void dropMeters();
 
   MainWindow& window_;
   DeviceSession& session_;
@@ -84,6 +93,7 @@ private:
   QAction* open_ = nullptr;
   QAction* save_ = nullptr;
   QAction* saveAs_ = nullptr;
+  QAction* online_ = nullptr;
   QAction* compareFile_ = nullptr;
   QAction* compareTwo_ = nullptr;
 };

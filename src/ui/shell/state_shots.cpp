@@ -5,7 +5,6 @@
 #include "edit/table_diff.h"
 #include "i18n/language.h"
 #include "i18n/text.h"
-#include "link/link_events.h"
 #include "model/parameter_table.h"
 #include "presets/preset_file.h"
 #include "sim/simulated_device.h"
@@ -133,13 +132,16 @@ bool saveStateShots(MainWindow& window, const QString& folder) {
   window.showPageNumber(PAGE_GAIN);
   bool saved = saveState(window, folder, "online");
 
+  // Unplugged, the worker searches for it again.
   device->setUnplugged(true);
-  saved = runUntil(offline, LINK_WAIT_MS) && saveState(window, folder, "offline") && saved;
-  // A device that answers is read in a moment: the picture holds the state the worker
-  // reports while it does.
-  window.handleNotify(Notify::LinkStatus, LINK_STARTING);
-  saved = saveState(window, folder, "connecting") && saved;
+  const auto searching = [&] { return show.state() == ShowController::State::Connecting; };
+  saved = runUntil(searching, LINK_WAIT_MS) && saveState(window, folder, "connecting") && saved;
   device->setUnplugged(false);
+  if (!runUntil(online, LINK_WAIT_MS))
+    return false;
+  show.goOffline();
+  saved = offline() && saveState(window, folder, "offline") && saved;
+  show.goOnline();
   if (!runUntil(online, LINK_WAIT_MS))
     return false;
 
@@ -153,14 +155,12 @@ bool saveStateShots(MainWindow& window, const QString& folder) {
   saved = saveCompareDialogs(window, folder, values) && saved;
   QTimer stay;
   answerNextComparison(stay, CompareDialog::STAY_OFFLINE);
-  saved = show.openShow(path) && show.outOfSync() && saved;
-  device->setUnplugged(true);
-  saved = runUntil(offline, LINK_WAIT_MS) && saveState(window, folder, "offline-show") && saved;
-  // The device comes back to an open show: the comparison asks again, and the pictures
-  // after these go on with the device's values.
+  saved = show.openShow(path) && offline() && saveState(window, folder, "offline-show") && saved;
+  // Online again with the show open: the comparison asks again, and the pictures after
+  // these go on with the device's values.
   QTimer take;
   answerNextComparison(take, CompareDialog::TAKE_DEVICE);
-  device->setUnplugged(false);
+  show.goOnline();
   saved = runUntil([&] { return online() && !take.isActive(); }, LINK_WAIT_MS) && saved;
   window.showPageNumber(PAGE_HOME);
   return saved;

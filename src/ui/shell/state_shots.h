@@ -1,8 +1,8 @@
 #pragma once
 // The screenshot mode's pictures of the connection states and of the comparison, in English
-// and Simplified Chinese: online; offline after the demo device's cable is pulled; connecting;
-// offline on a show file that differs from the device, with the out-of-sync mark; and the
-// compare dialog of that file. GUI thread only.
+// and Simplified Chinese: online; searching after the demo device's cable is pulled; offline
+// after Go offline; offline on a show file that differs from the device (Stay offline), with
+// the out-of-sync mark; and the compare dialog of that file. GUI thread only.
 
 class QString;
 
