@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "link/link_state.h"
 #include "link/task_outcome.h"
 
 namespace kv816 {
@@ -29,6 +30,22 @@ struct ApiLinkStatus {
 };
 
 enum class ApiTaskKind { ReadPresetNames, Recall, Export, Import };
+
+// The link's name as kv816ctl's --link spells it, as `state` reports it.
+inline const char* apiLinkName(int linkType, bool demo) {
+  if (demo)
+    return "demo";
+  switch (linkType) {
+  case LINK_USB:
+    return "usb";
+  case LINK_NETWORK:
+    return "net";
+  case LINK_BLUETOOTH:
+    return "bt";
+  default:
+    return "serial";
+  }
+}
 
 struct ApiTask {
   ApiTaskKind kind = ApiTaskKind::ReadPresetNames;

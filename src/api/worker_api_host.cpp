@@ -24,21 +24,6 @@ public:
   void setText(const std::string&) override {}
 };
 
-const char* linkName(const LinkConfig& config) {
-  if (config.demoDevice)
-    return "demo";
-  switch (config.linkType) {
-  case LINK_USB:
-    return "usb";
-  case LINK_NETWORK:
-    return "net";
-  case LINK_BLUETOOTH:
-    return "bt";
-  default:
-    return "serial";
-  }
-}
-
 } // namespace
 
 WorkerApiHost::WorkerApiHost(JobQueue& queue, LinkConfig config, TransportFactory factory,
@@ -81,7 +66,7 @@ ApiLinkStatus WorkerApiHost::linkStatus() {
   status.phase = phase == WorkerPhase::Stopped                ? ApiLinkPhase::Offline
                  : phase == WorkerPhase::Running && connected ? ApiLinkPhase::Online
                                                               : ApiLinkPhase::Searching;
-  status.link = linkName(config_);
+  status.link = apiLinkName(config_.linkType, config_.demoDevice);
   const DeviceInfo& info = worker_->link().deviceInfo();
   status.deviceId = info.deviceId.load(relaxed);
   status.presetCount = info.presetCount.load(relaxed);

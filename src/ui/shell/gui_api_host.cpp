@@ -18,21 +18,6 @@ constexpr auto relaxed = std::memory_order_relaxed;
 // OSC has no token: it stays on loopback whatever address the WebSocket side uses.
 constexpr const char* OSC_HOST = "127.0.0.1";
 
-const char* linkName(const DeviceSession& session) {
-  if (session.isDemo())
-    return "demo";
-  switch (session.linkType()) {
-  case LINK_USB:
-    return "usb";
-  case LINK_NETWORK:
-    return "net";
-  case LINK_BLUETOOTH:
-    return "bt";
-  default:
-    return "serial";
-  }
-}
-
 QString notStarted(const std::string& reason) {
   return uiText(Text::ApiNotStarted) + QLatin1Char(' ') + QString::fromStdString(reason);
 }
@@ -176,7 +161,7 @@ ApiLinkStatus GuiApiHost::linkStatus() {
   status.phase = !session_.isRunning()      ? ApiLinkPhase::Offline
                  : shownOnline && connected ? ApiLinkPhase::Online
                                             : ApiLinkPhase::Searching;
-  status.link = linkName(session_);
+  status.link = apiLinkName(session_.linkType(), session_.isDemo());
   const DeviceInfo& info = session_.link().deviceInfo();
   status.deviceId = info.deviceId.load(relaxed);
   status.presetCount = info.presetCount.load(relaxed);
