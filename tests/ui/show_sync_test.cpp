@@ -240,6 +240,7 @@ TEST(ShowSync, StayOfflineStopsTheLinkAndGoingOnlineComparesAgainWithTheEditsMad
   EXPECT_FALSE(w.f.session->isRunning());
   EXPECT_EQ(show.state(), ShowController::State::Offline);
   EXPECT_TRUE(show.stateText().startsWith("Offline: show.jib")) << show.stateText().toStdString();
+  EXPECT_EQ(w.f.window->statusText(0), uiText(Text::StateOffline));
 
   std::atomic<int> frames{0};
   w.device().setFrameObserver([&](FrameDirection direction, std::span<const uint8_t>) {

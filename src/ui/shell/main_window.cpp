@@ -240,8 +240,18 @@ void MainWindow::layoutClient() {
 void MainWindow::showLinkStatus(int status) {
   lastLinkStatus_ = status;
   show_->linkStatus(status);
-  status_[0]->setText(
-      uiText(status == LINK_FOUND ? Text::LinkStatusSuccessful : Text::LinkStatusSearching));
+  showStatusCells();
+}
+
+void MainWindow::setLinkStopped(bool stopped) {
+  linkStopped_ = stopped;
+  showStatusCells();
+}
+
+void MainWindow::showStatusCells() {
+  status_[0]->setText(uiText(linkStopped_                    ? Text::StateOffline
+                             : lastLinkStatus_ == LINK_FOUND ? Text::LinkStatusSuccessful
+                                                             : Text::LinkStatusSearching));
   const int type = session_.linkType();
   const char* name = type == 1 ? "USB" : type == 2 ? "NET" : type == 3 ? "BT" : "COM";
   status_[1]->setText(uiText(Text::Communication) + QString::fromLatin1(name));

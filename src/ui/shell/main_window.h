@@ -80,6 +80,9 @@ public:
   // A one-line notice of the link (a refused address, another local port) in the third
   // status cell; it stays until the next notice. The demo device's name takes precedence.
   void showNotice(const QString& text);
+  // The user stopped the link (true) or started it again: the status line says offline
+  // instead of the last state the worker reported.
+  void setLinkStopped(bool stopped);
   QMenu* menuAt(int position) const; // a MenuPosition
   // The page number on show (the value written into meterView).
   int shownPageNumber() const { return shownPage_; }
@@ -125,6 +128,7 @@ private:
   void hideAllPagesBut(Page* shown);
   void layoutClient();
   void showLinkStatus(int status);
+  void showStatusCells();
   void routeParameter(int index);
   void routeMeters(int word, int value);
   void postRefresh(int index);
@@ -141,6 +145,7 @@ private:
   int ioMode_ = 1;
   int shownPage_ = 0;
   int lastLinkStatus_ = LINK_STARTING;
+  bool linkStopped_ = false;
   QString notice_;
   bool layoutReady_ = false;
   bool exitConfirmed_ = false;

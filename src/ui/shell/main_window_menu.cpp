@@ -140,6 +140,8 @@ void MainWindow::refreshLanguage() {
   // The status line keeps the last reported state, now in the new language.
   if (session_.isRunning())
     showLinkStatus(lastLinkStatus_);
+  else if (linkStopped_)
+    showStatusCells();
   show_->relabel();
   bundle_->relabel();
 }

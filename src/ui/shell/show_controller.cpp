@@ -304,6 +304,7 @@ void ShowController::goOffline() {
   snapshotTaken_ = false;
   dropMeters();
   greyMeters();
+  window_.setLinkStopped(true);
   updateIndicator();
 }
 
@@ -317,6 +318,7 @@ void ShowController::goOnline() {
     snapshot_ = tableValues();
   if (!session_.restart())
     snapshotTaken_ = false;
+  window_.setLinkStopped(!session_.isRunning());
   state_ = session_.isRunning() ? State::Connecting : State::Offline;
   updateIndicator();
 }
