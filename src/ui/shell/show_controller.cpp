@@ -11,6 +11,7 @@
 #include "ui/dialogs/compare_dialog.h"
 #include "ui/shell/device_session.h"
 #include "ui/shell/main_window.h"
+#include "ui/shell/mnemonic.h"
 #include "ui/shell/program_commands.h"
 
 #include <QAction>
@@ -124,15 +125,15 @@ void ShowController::buildMenus() {
 void ShowController::relabel() {
   if (!fileMenu_)
     return;
-  fileMenu_->setTitle(uiText(Text::FileMenu));
-  new_->setText(uiText(Text::FileNew));
-  open_->setText(uiText(Text::FileOpen));
-  save_->setText(uiText(Text::Save));
-  saveAs_->setText(uiText(Text::FileSaveAs));
-  recentMenu_->setTitle(uiText(Text::RecentFiles));
-  toolsMenu_->setTitle(uiText(Text::ToolsMenu));
-  compareFile_->setText(uiText(Text::CompareWithFile));
-  compareTwo_->setText(uiText(Text::CompareTwoFiles));
+  fileMenu_->setTitle(withMnemonic(uiText(Text::FileMenu), QLatin1Char('F')));
+  new_->setText(withMnemonic(uiText(Text::FileNew), QLatin1Char('N')));
+  open_->setText(withMnemonic(uiText(Text::FileOpen), QLatin1Char('O')));
+  save_->setText(withMnemonic(uiText(Text::Save), QLatin1Char('S')));
+  saveAs_->setText(withMnemonic(uiText(Text::FileSaveAs), QLatin1Char('A')));
+  recentMenu_->setTitle(withMnemonic(uiText(Text::RecentFiles), QLatin1Char('R')));
+  toolsMenu_->setTitle(withMnemonic(uiText(Text::ToolsMenu), QLatin1Char('T')));
+  compareFile_->setText(withMnemonic(uiText(Text::CompareWithFile), QLatin1Char('C')));
+  compareTwo_->setText(withMnemonic(uiText(Text::CompareTwoFiles), QLatin1Char('T')));
   rebuildRecentMenu();
   updateIndicator();
   // The window's first refresh comes after its pages exist.
@@ -188,7 +189,8 @@ void ShowController::updateIndicator() {
                             QStringLiteral("font-weight:bold;border-radius:3px;"));
   indicator_->setText(stateText());
   if (online_)
-    online_->setText(uiText(session_.isRunning() ? Text::GoOffline : Text::GoOnline));
+    online_->setText(withMnemonic(uiText(session_.isRunning() ? Text::GoOffline : Text::GoOnline),
+                                  QLatin1Char('G')));
   indicator_->setCursor(session_.isRunning() ? Qt::ArrowCursor : Qt::PointingHandCursor);
   const QString name =
       show_.path().empty() ? uiText(Text::Untitled) : QString::fromStdString(show_.fileName());
