@@ -1,15 +1,20 @@
 // Text grows and shrinks with the window as the controls do, and Tab walks a page in reading
 // order.
 
+#include "ui/controls/skin_button.h"
 #include "ui/controls/text_scale.h"
 #include "ui/controls/value_edit.h"
 #include "ui/pages/channel_page.h"
 #include "ui/pages/gain_page.h"
 #include "ui/pages/measurement_bar.h"
+#include "ui/shell/tab_layout.h"
 #include "ui/shell/tab_row.h"
 #include "ui_test_support.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
+#include <QPushButton>
+#include <QStyleOptionButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -81,6 +86,64 @@ TEST(WindowScale, TabLabelsAndGroupTitlesFollowTheWindowAndFit) {
     EXPECT_GT(sizes[i].tabPixels, sizes[i - 1].tabPixels);
     EXPECT_GT(sizes[i].gainTitlePixels, sizes[i - 1].gainTitlePixels);
     EXPECT_GT(sizes[i].peqTitlePixels, sizes[i - 1].peqTitlePixels);
+  }
+}
+
+// The width the style leaves for a button's or a check box's caption.
+int captionRoom(const QAbstractButton* button) {
+  QStyleOptionButton option;
+  option.initFrom(button);
+  const bool check = qobject_cast<const QCheckBox*>(button) != nullptr;
+  return button->style()
+      ->subElementRect(check ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents, &option,
+                       button)
+      .width();
+}
+
+struct SizeInLanguage {
+  QSize size;
+  LanguageIndex language;
+};
+
+// The row above the output page's graph keeps every control inside itself and inside the
+// page at each window size and language, with no caption cut; so do the page's own buttons.
+// Their text grows with the window as the tab labels do.
+TEST(WindowScale, GraphBarAndPageButtonsKeepTheirCaptionsWhole) {
+  ShownProgram p;
+  p.window->showPageNumber(PAGE_OUTPUT_FIRST);
+  auto* page = static_cast<ChannelPage*>(p.window->pages().output());
+  const MeasurementBar& bar = page->measurementBar();
+  auto* bypass = page->findChild<SkinButton*>(QStringLiteral("peqBypass"));
+  ASSERT_NE(bypass, nullptr);
+  std::vector<int> barPixels;
+  std::vector<int> buttonPixels;
+  for (const SizeInLanguage& c : {SizeInLanguage{{960, 660}, LanguageIndex::SimplifiedChinese},
+                                  SizeInLanguage{{960, 660}, LanguageIndex::English},
+                                  SizeInLanguage{{1100, 768}, LanguageIndex::English},
+                                  SizeInLanguage{{1600, 1200}, LanguageIndex::English}}) {
+    SCOPED_TRACE(c.size.width());
+    SCOPED_TRACE(static_cast<int>(c.language));
+    p.window->setLanguage(c.language);
+    p.resize(c.size.width(), c.size.height());
+    ASSERT_TRUE(bar.isVisible());
+    EXPECT_TRUE(page->rect().contains(bar.geometry()));
+    for (const QWidget* child : bar.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+      EXPECT_TRUE(bar.rect().contains(child->geometry()))
+          << child->metaObject()->className() << " " << child->x() << "+" << child->width();
+    for (const QAbstractButton* button : bar.findChildren<QAbstractButton*>())
+      EXPECT_LE(QFontMetrics(button->font()).horizontalAdvance(button->text()), captionRoom(button))
+          << button->text().toStdString();
+    for (const SkinButton* button : page->findChildren<SkinButton*>())
+      EXPECT_LE(QFontMetrics(button->font()).horizontalAdvance(button->text()), button->width() - 4)
+          << button->text().toStdString();
+    if (c.language == LanguageIndex::English) {
+      barPixels.push_back(bar.font().pixelSize());
+      buttonPixels.push_back(bypass->font().pixelSize());
+    }
+  }
+  for (size_t i = 1; i < barPixels.size(); ++i) {
+    EXPECT_GT(barPixels[i], barPixels[i - 1]);
+    EXPECT_GT(buttonPixels[i], buttonPixels[i - 1]);
   }
 }
 

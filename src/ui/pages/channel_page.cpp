@@ -31,6 +31,7 @@ constexpr int BAR_HEIGHT = 26;
 constexpr int GRAPH_TOP = BAR_TOP + BAR_HEIGHT;
 constexpr int DESIGN_WIDTH = 1100;
 constexpr int DESIGN_HEIGHT = 700;
+constexpr int SMALLEST_CAPTION_PIXELS = 6;
 
 // The total curve of each channel is drawn in the channel's own colour.
 constexpr std::array<QRgb, CHANNEL_COUNT> CHANNEL_COLOURS = {
@@ -54,7 +55,6 @@ ChannelPage::ChannelPage(const ParameterTable& table, EditSession& edits, int fi
   createCompressor();
   createGraph();
   createMeasurementBar();
-  place(measurementBar_, QRect(0, BAR_TOP, DESIGN_WIDTH, BAR_HEIGHT));
   setFocusOrder();
   refreshTexts();
   scaleChanged();
@@ -102,6 +102,7 @@ void ChannelPage::scaleChanged() {
     box->setScale(sy);
   for (QGroupBox* group : groups_)
     group->setFont(scaledFont(group->font(), TITLE_DESIGN_PIXELS, std::min(sx, sy)));
+  fitButtonCaptions(std::min(sx, sy));
   QFont labelFont(QStringLiteral("微软雅黑"));
   labelFont.setPixelSize(std::max(1, scaled(14, sy)));
   for (Placed& p : placed_)
@@ -109,13 +110,29 @@ void ChannelPage::scaleChanged() {
       label->setFont(labelFont);
       label->setTextFlags(label->textFlags() | TEXT_VCENTER | TEXT_SINGLE_LINE);
     }
-  // The graph fills the page below the controls; before the page has its size, the design
+  // The bar and the graph span the page, which is narrower than the window the scale
+  // follows; the graph fills it below the controls. Before the page has its size, the design
   // size stands in for it.
   const int top = scaled(GRAPH_TOP, sy);
   const int bottom = height() > top ? height() : scaled(DESIGN_HEIGHT, sy);
   const int right = width() > 0 ? width() : scaled(DESIGN_WIDTH, sx);
+  measurementBar_->setGeometry(0, scaled(BAR_TOP, sy), right, top - scaled(BAR_TOP, sy));
+  measurementBar_->setScale(std::min(sx, sy));
   graph_->setGeometry(0, top, right, bottom - top);
   graph_->setScale(std::min(sx, sy));
+}
+
+// The buttons' captions follow the window's scale as the group titles do, one size for all,
+// smaller where a language's caption would not fit its button.
+void ChannelPage::fitButtonCaptions(double scale) {
+  const std::array<SkinButton*, 4> buttons = {mute_, phase_, peqReset_, peqBypass_};
+  QFont caption = scaledFont(mute_->font(), TITLE_DESIGN_PIXELS, scale);
+  for (const SkinButton* button : buttons)
+    while (caption.pixelSize() > SMALLEST_CAPTION_PIXELS &&
+           QFontMetrics(caption).horizontalAdvance(button->text()) > button->width() - 4)
+      caption.setPixelSize(caption.pixelSize() - 1);
+  for (SkinButton* button : buttons)
+    button->setTextFont(caption);
 }
 
 void ChannelPage::resizeEvent(QResizeEvent* event) {
@@ -198,6 +215,7 @@ void ChannelPage::commit(EditSource source) {
 void ChannelPage::refreshTexts() {
   refreshEqTexts();
   refreshStripTexts();
+  fitButtonCaptions(std::min(horizontalScale(), verticalScale()));
   measurementBar_->refreshTexts();
 }
 

@@ -126,6 +126,7 @@ private:
   // Frame (channel_page.cpp).
   void place(QWidget* widget, const QRect& design);
   void setFocusOrder();
+  void fitButtonCaptions(double scale);
   void write(ChannelFunction function, int band = 0);
   void commit(EditSource source = EditSource::Page);
   bool lacks(ChannelFunction function) const;

@@ -1,6 +1,7 @@
 #include "ui/pages/measurement_bar.h"
 
 #include "dsp/measurement_traces.h"
+#include "ui/controls/text_scale.h"
 #include "ui/controls/ui_text.h"
 #include "ui/dialogs/message_box.h"
 
@@ -20,6 +21,8 @@ namespace {
 
 constexpr double OFFSET_LIMIT_DB = 200.0;
 constexpr double TILT_LIMIT_DB = 6.0;
+// The smallest text the row steps down to when a language's captions would not fit.
+constexpr int SMALLEST_TEXT_PIXELS = 8;
 
 QString reasonText(const std::string& error) {
   return QString::fromStdString(error);
@@ -29,8 +32,8 @@ QString reasonText(const std::string& error) {
 
 MeasurementBar::MeasurementBar(QWidget* parent) : QWidget(parent) {
   auto* row = new QHBoxLayout(this);
-  row->setContentsMargins(4, 0, 4, 0);
-  row->setSpacing(4);
+  row->setContentsMargins(2, 0, 2, 0);
+  row->setSpacing(3);
   exportButton_ = new QPushButton(this);
   importButton_ = new QPushButton(this);
   measurementButton_ = new QPushButton(this);
@@ -65,15 +68,7 @@ MeasurementBar::MeasurementBar(QWidget* parent) : QWidget(parent) {
     connect(box, &QCheckBox::toggled, this, [this] { readControls(); });
   }
   row->addStretch(1);
-  // A smaller font and narrow number boxes, so the row fits the page at its smallest size.
-  QFont small = font();
-  small.setPixelSize(11);
-  setFont(small);
-  offset_->setMaximumWidth(90);
-  target_->setMaximumWidth(110);
-  tilt_->setMaximumWidth(100);
-  tiltFrom_->setMaximumWidth(75);
-  tiltTo_->setMaximumWidth(85);
+  target_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
 
   connect(exportButton_, &QPushButton::clicked, this, &MeasurementBar::exportFiltersRequested);
   connect(importButton_, &QPushButton::clicked, this, &MeasurementBar::importFiltersRequested);
@@ -93,8 +88,6 @@ void MeasurementBar::refreshTexts() {
   importButton_->setText(uiText(Text::ImportFilters));
   measurementButton_->setText(uiText(Text::LoadMeasurement));
   fitButton_->setText(uiText(Text::FitButton));
-  // As wide as its short text, not a push button's usual minimum: the row is full.
-  fitButton_->setFixedWidth(fitButton_->fontMetrics().horizontalAdvance(fitButton_->text()) + 16);
   showFitButton();
   offsetLabel_->setText(uiText(Text::LevelOffset));
   targetLabel_->setText(uiText(Text::Target));
@@ -107,6 +100,41 @@ void MeasurementBar::refreshTexts() {
   traces_[0]->setText(uiText(Text::TraceMeasured));
   traces_[1]->setText(uiText(Text::TracePredicted));
   traces_[2]->setText(uiText(Text::Target));
+  fitRow();
+}
+
+void MeasurementBar::setScale(double scale) {
+  scale_ = scale;
+  fitRow();
+}
+
+void MeasurementBar::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  fitRow();
+}
+
+// The text takes the window's scale; where the captions of a language would still not fit
+// the bar's width, it steps down until they do, so no control is cut or pushed out.
+void MeasurementBar::fitRow() {
+  const int largest = scaledTextPixels(TITLE_DESIGN_PIXELS, scale_);
+  const int smallest = std::min(largest, SMALLEST_TEXT_PIXELS);
+  for (int pixels = largest;; --pixels) {
+    setTextPixels(pixels);
+    if (pixels <= smallest || layout()->minimumSize().width() <= width())
+      return;
+  }
+}
+
+// Buttons as wide as their captions, not a push button's usual minimum: the row is full.
+void MeasurementBar::setTextPixels(int pixels) {
+  QFont text = font();
+  text.setPixelSize(pixels);
+  setFont(text);
+  const QFontMetrics metrics(text);
+  const int padding = std::max(8, pixels * 2 / 3);
+  for (QPushButton* button : {exportButton_, importButton_, measurementButton_, fitButton_})
+    button->setFixedWidth(metrics.horizontalAdvance(button->text()) + padding);
+  layout()->invalidate();
 }
 
 void MeasurementBar::setChannel(int channel) {

@@ -34,6 +34,8 @@ public:
   explicit MeasurementBar(QWidget* parent = nullptr);
 
   void refreshTexts();
+  // The window's scale: the row's text follows it as the tab labels do.
+  void setScale(double scale);
   // Shows channel 0..11's overlay settings and emits overlayChanged with its overlay.
   void setChannel(int channel);
   int channel() const { return channel_; }
@@ -54,6 +56,9 @@ signals:
   void importFiltersRequested();
   void fitRequested();
 
+protected:
+  void resizeEvent(QResizeEvent* event) override;
+
 private:
   struct ChannelState {
     GraphOverlay overlay;
@@ -71,8 +76,11 @@ private:
   void onTargetChoice(int choice);
   void emitOverlay();
   void showFitButton();
+  void fitRow();
+  void setTextPixels(int pixels);
 
   int channel_ = 0;
+  double scale_ = 1.0;
   bool showing_ = false;
   std::array<ChannelState, CHANNEL_COUNT> states_{};
   QPushButton* exportButton_ = nullptr;
