@@ -106,8 +106,8 @@ struct SizeInLanguage {
 };
 
 // The row above the output page's graph keeps every control inside itself and inside the
-// page at each window size and language, with no caption cut; so do the page's own buttons.
-// Their text grows with the window as the tab labels do.
+// page at each window size and language, with no caption cut; so do the buttons of that page
+// and of the gain page. Their text grows with the window as the tab labels do.
 TEST(WindowScale, GraphBarAndPageButtonsKeepTheirCaptionsWhole) {
   ShownProgram p;
   p.window->showPageNumber(PAGE_OUTPUT_FIRST);
@@ -115,8 +115,10 @@ TEST(WindowScale, GraphBarAndPageButtonsKeepTheirCaptionsWhole) {
   const MeasurementBar& bar = page->measurementBar();
   auto* bypass = page->findChild<SkinButton*>(QStringLiteral("peqBypass"));
   ASSERT_NE(bypass, nullptr);
+  const auto* gain = static_cast<const GainPage*>(p.window->pages().gain());
   std::vector<int> barPixels;
   std::vector<int> buttonPixels;
+  std::vector<int> gainButtonPixels;
   for (const SizeInLanguage& c : {SizeInLanguage{{960, 660}, LanguageIndex::SimplifiedChinese},
                                   SizeInLanguage{{960, 660}, LanguageIndex::English},
                                   SizeInLanguage{{1100, 768}, LanguageIndex::English},
@@ -133,17 +135,21 @@ TEST(WindowScale, GraphBarAndPageButtonsKeepTheirCaptionsWhole) {
     for (const QAbstractButton* button : bar.findChildren<QAbstractButton*>())
       EXPECT_LE(QFontMetrics(button->font()).horizontalAdvance(button->text()), captionRoom(button))
           << button->text().toStdString();
-    for (const SkinButton* button : page->findChildren<SkinButton*>())
+    QList<SkinButton*> buttons = page->findChildren<SkinButton*>();
+    buttons += p.window->pages().gain()->findChildren<SkinButton*>();
+    for (const SkinButton* button : buttons)
       EXPECT_LE(QFontMetrics(button->font()).horizontalAdvance(button->text()), button->width() - 4)
           << button->text().toStdString();
     if (c.language == LanguageIndex::English) {
       barPixels.push_back(bar.font().pixelSize());
       buttonPixels.push_back(bypass->font().pixelSize());
+      gainButtonPixels.push_back(gain->muteButton(0)->font().pixelSize());
     }
   }
   for (size_t i = 1; i < barPixels.size(); ++i) {
     EXPECT_GT(barPixels[i], barPixels[i - 1]);
     EXPECT_GT(buttonPixels[i], buttonPixels[i - 1]);
+    EXPECT_GT(gainButtonPixels[i], gainButtonPixels[i - 1]);
   }
 }
 

@@ -31,7 +31,6 @@ constexpr int BAR_HEIGHT = 26;
 constexpr int GRAPH_TOP = BAR_TOP + BAR_HEIGHT;
 constexpr int DESIGN_WIDTH = 1100;
 constexpr int DESIGN_HEIGHT = 700;
-constexpr int SMALLEST_CAPTION_PIXELS = 6;
 
 // The total curve of each channel is drawn in the channel's own colour.
 constexpr std::array<QRgb, CHANNEL_COUNT> CHANNEL_COLOURS = {
@@ -126,11 +125,7 @@ void ChannelPage::scaleChanged() {
 // smaller where a language's caption would not fit its button.
 void ChannelPage::fitButtonCaptions(double scale) {
   const std::array<SkinButton*, 4> buttons = {mute_, phase_, peqReset_, peqBypass_};
-  QFont caption = scaledFont(mute_->font(), TITLE_DESIGN_PIXELS, scale);
-  for (const SkinButton* button : buttons)
-    while (caption.pixelSize() > SMALLEST_CAPTION_PIXELS &&
-           QFontMetrics(caption).horizontalAdvance(button->text()) > button->width() - 4)
-      caption.setPixelSize(caption.pixelSize() - 1);
+  const QFont caption = fittedCaptionFont(mute_->font(), scale, buttons);
   for (SkinButton* button : buttons)
     button->setTextFont(caption);
 }

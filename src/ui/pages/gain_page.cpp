@@ -139,6 +139,18 @@ void GainPage::scaleChanged() {
     QGroupBox* frame = strips_[static_cast<size_t>(c)].frame;
     frame->setFont(scaledFont(frame->font(), TITLE_DESIGN_PIXELS, scale));
   }
+  fitButtonCaptions();
+}
+
+// The strips' buttons share one caption size that follows the window.
+void GainPage::fitButtonCaptions() {
+  std::vector<SkinButton*> buttons;
+  for (const Strip& s : strips_)
+    buttons.insert(buttons.end(), {s.mute, s.polarity});
+  const QFont caption = fittedCaptionFont(buttons.front()->font(),
+                                          std::min(horizontalScale(), verticalScale()), buttons);
+  for (SkinButton* button : buttons)
+    button->setTextFont(caption);
 }
 
 void GainPage::placeStrip(int c) {
@@ -176,6 +188,7 @@ void GainPage::refreshTexts() {
     s.frame->setTitle(stripCaption(c));
     s.mute->setText(mute);
   }
+  fitButtonCaptions();
 }
 
 void GainPage::showParameter(const IndexLocation& where, int value) {

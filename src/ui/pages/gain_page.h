@@ -74,6 +74,7 @@ private:
 
   void createStrip(int channel);
   void placeStrip(int channel);
+  void fitButtonCaptions();
   void faderMoved(int channel, int position);
   void editChanged(int channel, int raw);
   void commit(int channel, int item, const QObject* control);
