@@ -166,7 +166,7 @@ TEST(ShowSync, OpeningAShowWhileOnlineListsItsDifferencesAndEachChoiceDoesWhatIt
     SyncAnswer answer(choice);
     ASSERT_TRUE(show.openShow(path));
     ASSERT_TRUE(answer.seen);
-    EXPECT_EQ(answer.rows, (std::vector<std::string>{"IN 1 · Mute", "OUT 2 · PEQ 3 · Gain",
+    EXPECT_EQ(answer.rows, (std::vector<std::string>{"IN A · Mute", "OUT 2 · PEQ 3 · Gain",
                                                      "OUT 8 · HPF · Freq"}));
 
     if (choice == CompareDialog::SEND_FILE) {
@@ -260,7 +260,7 @@ TEST(ShowSync, StayOfflineStopsTheLinkAndGoingOnlineComparesAgainWithTheEditsMad
   SyncAnswer take(CompareDialog::TAKE_DEVICE);
   show.goOnline();
   ASSERT_TRUE(waitFor([&] { return take.seen; }, 30000));
-  EXPECT_EQ(take.rows, (std::vector<std::string>{"IN 1 · Mute", "OUT 2 · PEQ 3 · Gain",
+  EXPECT_EQ(take.rows, (std::vector<std::string>{"IN A · Mute", "OUT 2 · PEQ 3 · Gain",
                                                  "OUT 4 · Mute", "OUT 8 · HPF · Freq"}));
   ASSERT_TRUE(w.waitUntilOnline());
   EXPECT_EQ(w.f.session->table().value(mute), deviceMute);

@@ -3,6 +3,7 @@
 #include "i18n/text.h"
 #include "ui/controls/ui_text.h"
 #include "ui/dialogs/message_box.h"
+#include "ui/shell/edit_step_name.h"
 
 #include <QDialogButtonBox>
 #include <QFile>
@@ -53,19 +54,35 @@ void CompareDialog::addChoice(QDialogButtonBox* box, const QString& text, Choice
   connect(button, &QPushButton::clicked, this, [this, choice] { done(choice); });
 }
 
+namespace {
+
+// Channel and function as the pages and the undo steps name them, in the program's
+// language; device-wide entries keep the table's own names.
+QString groupText(const TableDifference& d) {
+  const QString name = channelDisplayName(d.channel);
+  return name.isEmpty() ? QString::fromStdString(channelLabel(d)) : name;
+}
+
+QString rowText(const TableDifference& d) {
+  const QString name = d.channel < 0 ? QString() : functionDisplayName(d.index);
+  return name.isEmpty() ? QString::fromStdString(functionLabel(d)) : name;
+}
+
+} // namespace
+
 // One top-level row per channel, its differences below it in table order.
 void CompareDialog::fillList() {
   QTreeWidgetItem* group = nullptr;
   int groupChannel = -2;
   for (const TableDifference& d : differences_) {
     if (!group || d.channel != groupChannel) {
-      group = new QTreeWidgetItem(list_, {QString::fromStdString(channelLabel(d))});
+      group = new QTreeWidgetItem(list_, {groupText(d)});
       group->setFirstColumnSpanned(true);
       group->setExpanded(true);
       groupChannel = d.channel;
     }
-    new QTreeWidgetItem(group, {QString::fromStdString(functionLabel(d)),
-                                QString::fromStdString(d.a), QString::fromStdString(d.b)});
+    new QTreeWidgetItem(group,
+                        {rowText(d), QString::fromStdString(d.a), QString::fromStdString(d.b)});
   }
 }
 

@@ -8,15 +8,6 @@ namespace kv816 {
 
 namespace {
 
-// The channel as the tab row names it: "IN A", "OUT 2".
-QString channelName(int channel) {
-  if (isInput(channel))
-    return uiText(Text::In) + QChar('A' + channel);
-  if (isOutput(channel))
-    return uiText(Text::Out) + QString::number(channel - INPUT_COUNT + 1);
-  return {};
-}
-
 QString bandName(Text family, int band) {
   const QString name = uiText(family).trimmed();
   return band < 0 ? name : name + QLatin1Char(' ') + QString::number(band + 1);
@@ -93,9 +84,26 @@ QStringList sourceParts(const EditSubject& subject) {
 
 } // namespace
 
+QString channelDisplayName(int channel) {
+  if (isInput(channel))
+    return uiText(Text::In) + QChar('A' + channel);
+  if (isOutput(channel))
+    return uiText(Text::Out) + QString::number(channel - INPUT_COUNT + 1);
+  return {};
+}
+
+QString functionDisplayName(int index) {
+  const EditSubject subject = subjectOfIndex(index, EditSource::Page);
+  if (!subject.function)
+    return {};
+  QStringList parts = functionParts(*subject.function, subject.band);
+  parts.removeAll(QString());
+  return parts.join(QStringLiteral(" · "));
+}
+
 QString editStepName(const EditSubject& subject) {
   QStringList parts;
-  const QString channel = channelName(subject.channel);
+  const QString channel = channelDisplayName(subject.channel);
   if (!channel.isEmpty())
     parts << channel;
   parts << sourceParts(subject);

@@ -10,4 +10,11 @@ namespace kv816 {
 
 QString editStepName(const EditSubject& subject);
 
+// The channel as the tab row names it: "IN A", "OUT 2"; empty for a device-wide entry.
+QString channelDisplayName(int channel);
+
+// What one index sets, named as in the undo steps: "PEQ 3 · Gain", "Mute"; empty for a
+// device-wide index.
+QString functionDisplayName(int index);
+
 } // namespace kv816
