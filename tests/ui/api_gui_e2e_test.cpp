@@ -29,13 +29,7 @@ namespace {
 using nlohmann::json;
 using test::WsTestClient;
 
-bool waitFor(const std::function<bool()>& done, int timeoutMs = 10000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < timeoutMs)
-    QApplication::processEvents(QEventLoop::AllEvents, 10);
-  return done();
-}
+using test::waitFor;
 
 uint16_t freeLoopbackPort() {
   QTcpServer probe;

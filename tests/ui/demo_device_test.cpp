@@ -44,13 +44,7 @@ private:
   LinkEvents& inner_;
 };
 
-bool waitFor(const std::function<bool()>& done, int timeoutMs) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < timeoutMs)
-    QApplication::processEvents(QEventLoop::AllEvents, 20);
-  return done();
-}
+using test::waitFor;
 
 TEST(DemoDevice, FullReadReachesTheWindowAndCloseStopsTheWorker) {
   WindowFixture f;

@@ -14,7 +14,6 @@
 #include "ui/shell/qt_link_events.h"
 #include "ui/shell/tab_layout.h"
 
-#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -22,13 +21,7 @@
 namespace kv816 {
 namespace {
 
-bool waitFor(const std::function<bool()>& done, int timeoutMs) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < timeoutMs)
-    QApplication::processEvents(QEventLoop::AllEvents, 20);
-  return done();
-}
+using test::waitFor;
 
 // The program on the simulated device after its first full read.
 struct DemoProgram {

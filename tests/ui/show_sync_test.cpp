@@ -38,13 +38,7 @@ namespace {
 using test::MessageCatcher;
 using test::WindowFixture;
 
-bool waitFor(const std::function<bool()>& done, int timeoutMs) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < timeoutMs)
-    QApplication::processEvents(QEventLoop::AllEvents, 20);
-  return done();
-}
+using test::waitFor;
 
 void runEventsFor(int ms) {
   QElapsedTimer clock;

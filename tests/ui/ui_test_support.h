@@ -11,14 +11,25 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace kv816::test {
+
+// Runs the event loop until `done` holds or `timeoutMs` passes; returns done().
+inline bool waitFor(const std::function<bool()>& done, int timeoutMs = 10000) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done() && clock.elapsed() < timeoutMs)
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  return done();
+}
 
 // One parameter the main window told a page: what it is and its value.
 struct PageCall {
