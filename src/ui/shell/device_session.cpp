@@ -10,12 +10,16 @@
 #include "ui/shell/transport_choice.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 
 namespace kv816 {
 
 namespace {
 constexpr int STOP_PUMP_MS = 20;
-}
+// A worker that does not end within this long is left to stop() and its own time-out,
+// so the window never hangs in this loop.
+constexpr int STOP_PUMP_LIMIT_MS = 2000;
+} // namespace
 
 DeviceSession::DeviceSession(SettingsFolders folders)
     : link_(table_), settings_(folders), taskInputs_(std::move(folders)) {
@@ -77,7 +81,9 @@ void DeviceSession::stopServingEvents() {
   // A status the worker is still reporting waits for this thread; answering it lets the
   // worker end instead of the stop timing out.
   worker_->requestStop();
-  while (worker_->phase() != WorkerPhase::Stopped)
+  QElapsedTimer pumping;
+  pumping.start();
+  while (worker_->phase() != WorkerPhase::Stopped && pumping.elapsed() < STOP_PUMP_LIMIT_MS)
     QCoreApplication::processEvents(QEventLoop::AllEvents, STOP_PUMP_MS);
   stop();
 }
